@@ -1,0 +1,204 @@
+#include "helpwindow.h"
+
+#include "appdir.h"
+#include "textfile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kIndexPage = QStringLiteral("index.html");
+
+QString readPage(const QString &path)
+{
+    try {
+        return readTextFile(path);
+    } catch (const std::exception &) {
+        return {}; // a missing page simply has no title or keywords
+    }
+}
+
+THelpIndex::Page readPageInfo(const QString &folder, const QString &file)
+{
+    static const QRegularExpression title(QStringLiteral("<title>(.*?)</title>"),
+                                          QRegularExpression::CaseInsensitiveOption
+                                              | QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression keywords(
+        QStringLiteral("<meta\\s+name=\"keywords\"\\s+content=\"([^\"]*)\""),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString html = readPage(QDir(folder).filePath(file));
+    THelpIndex::Page page{file, title.match(html).captured(1).trimmed(), {}};
+    for (const QString &k : keywords.match(html).captured(1).split(u';', Qt::SkipEmptyParts))
+        page.keywords << k.trimmed();
+    if (page.title.isEmpty())
+        page.title = file;
+    return page;
+}
+
+} // namespace
+
+THelpIndex::THelpIndex(const QString &folder)
+    : m_folder(folder)
+{
+    static const QRegularExpression link(QStringLiteral("href=\"([^\"#:]+\\.html)\""),
+                                         QRegularExpression::CaseInsensitiveOption);
+    m_pages << readPageInfo(folder, kIndexPage);
+    const QString index = readPage(QDir(folder).filePath(kIndexPage));
+    for (auto it = link.globalMatch(index); it.hasNext();) {
+        const QString file = it.next().captured(1);
+        bool known = false;
+        for (const Page &p : m_pages)
+            known = known || p.file == file;
+        if (!known)
+            m_pages << readPageInfo(folder, file);
+    }
+}
+
+QList<QPair<QString, QString>> THelpIndex::keywords() const
+{
+    QList<QPair<QString, QString>> out;
+    for (const Page &p : m_pages) {
+        for (const QString &k : p.keywords)
+            out.append({k, p.file});
+    }
+    std::stable_sort(out.begin(), out.end(), [](const auto &a, const auto &b) {
+        return a.first.compare(b.first, Qt::CaseInsensitive) < 0;
+    });
+    return out;
+}
+
+QString THelpIndex::pageForContext(int context)
+{
+    switch (context) {
+    case 30:
+        return QStringLiteral("selectors.html");
+    case 40:
+        return QStringLiteral("configuration.html");
+    default:
+        return {};
+    }
+}
+
+THelpWindow::THelpWindow(const QString &folder, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_index(folder)
+    , m_tabs(new QTabWidget)
+    , m_contents(new QListWidget)
+    , m_keywordEdit(new QLineEdit)
+    , m_keywordList(new QListWidget)
+    , m_browser(new QTextBrowser)
+{
+    setObjectName(QStringLiteral("HelpWindow"));
+    setWindowTitle(QStringLiteral("Quorvane Submit Help"));
+    resize(760, 520);
+
+    for (const THelpIndex::Page &p : m_index.pages()) {
+        auto *item = new QListWidgetItem(p.title, m_contents);
+        item->setData(Qt::UserRole, p.file);
+    }
+    for (const auto &[keyword, file] : m_index.keywords()) {
+        auto *item = new QListWidgetItem(keyword, m_keywordList);
+        item->setData(Qt::UserRole, file);
+    }
+
+    auto *indexPage = new QWidget;
+    auto *indexLayout = new QVBoxLayout(indexPage);
+    indexLayout->setContentsMargins(0, 0, 0, 0);
+    m_keywordEdit->setPlaceholderText(QStringLiteral("Type a keyword"));
+    indexLayout->addWidget(m_keywordEdit);
+    indexLayout->addWidget(m_keywordList);
+    m_tabs->addTab(m_contents, QStringLiteral("Contents"));
+    m_tabs->addTab(indexPage, QStringLiteral("Index"));
+
+    m_browser->setSearchPaths({folder});
+    m_browser->setOpenExternalLinks(true);
+
+    auto *split = new QSplitter;
+    split->addWidget(m_tabs);
+    split->addWidget(m_browser);
+    split->setStretchFactor(1, 3);
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(split);
+
+    auto open = [this](QListWidgetItem *item) {
+        if (item)
+            showPage(item->data(Qt::UserRole).toString());
+    };
+    connect(m_contents, &QListWidget::itemClicked, this, open);
+    connect(m_keywordList, &QListWidget::itemClicked, this, open);
+    connect(m_keywordList, &QListWidget::itemActivated, this, open);
+    connect(m_keywordEdit, &QLineEdit::textChanged, this, &THelpWindow::filterKeywords);
+    connect(m_keywordEdit, &QLineEdit::returnPressed, this, [this, open] {
+        for (int i = 0; i < m_keywordList->count(); ++i) {
+            if (!m_keywordList->item(i)->isHidden())
+                return open(m_keywordList->item(i));
+        }
+    });
+}
+
+void THelpWindow::filterKeywords(const QString &text)
+{
+    QListWidgetItem *first = nullptr;
+    for (int i = 0; i < m_keywordList->count(); ++i) {
+        QListWidgetItem *item = m_keywordList->item(i);
+        const bool match = item->text().contains(text.trimmed(), Qt::CaseInsensitive);
+        item->setHidden(!match);
+        if (match && !first)
+            first = item;
+    }
+    m_keywordList->setCurrentItem(first);
+}
+
+void THelpWindow::showPage(const QString &file)
+{
+    m_browser->setSource(QUrl::fromLocalFile(QDir(m_index.folder()).filePath(file)));
+    show();
+    raise();
+    activateWindow();
+}
+
+void THelpWindow::showContents()
+{
+    m_tabs->setCurrentIndex(0);
+    showPage(kIndexPage);
+}
+
+void THelpWindow::showKeywordSearch(const QString &keyword)
+{
+    m_tabs->setCurrentIndex(1);
+    m_keywordEdit->setText(keyword);
+    filterKeywords(keyword);
+    show();
+    raise();
+    m_keywordEdit->setFocus();
+}
+
+void THelpWindow::showContext(int context)
+{
+    const QString page = THelpIndex::pageForContext(context);
+    if (page.isEmpty())
+        showContents();
+    else
+        showPage(page);
+}
+
+THelpWindow *HelpWindow()
+{
+    static QPointer<THelpWindow> window;
+    if (!window) {
+        window = new THelpWindow(AppDir() + QStringLiteral("help/"));
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+    return window;
+}
