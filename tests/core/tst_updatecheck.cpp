@@ -10,8 +10,12 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QMap>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <zip.h>
 
 namespace {
 
@@ -71,6 +75,41 @@ struct Fixture
     QStringList messages() const { return dialogs.texts(); }
 };
 
+// Runs scripts/publish-catalogue; its exit code, or -1 when it did not run.
+int publish(const QStringList &args)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedChannels);
+    p.start(QFINDTESTDATA("../../scripts/publish-catalogue"), args);
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return p.exitCode();
+}
+
+// The files of a zip archive by name.
+QMap<QString, QByteArray> unzip(const QString &path)
+{
+    QMap<QString, QByteArray> files;
+    int error = 0;
+    zip_t *z = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    if (!z)
+        return files;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(z, 0); ++i) {
+        zip_stat_t st;
+        zip_file_t *f = zip_stat_index(z, static_cast<zip_uint64_t>(i), 0, &st) == 0
+                            ? zip_fopen_index(z, static_cast<zip_uint64_t>(i), 0)
+                            : nullptr;
+        if (!f)
+            continue;
+        QByteArray data(static_cast<qsizetype>(st.size), '\0');
+        if (zip_fread(f, data.data(), st.size) == static_cast<zip_int64_t>(st.size))
+            files.insert(QString::fromUtf8(st.name), data);
+        zip_fclose(f);
+    }
+    zip_discard(z);
+    return files;
+}
+
 } // namespace
 
 class TstUpdateCheck : public QObject
@@ -93,6 +132,9 @@ private slots:
     void timeoutWhileTheWindowStaysUsable();
     void serverUrl_data();
     void serverUrl();
+    void publishedCatalogueIsImported();
+    void publishRefusesBadInput_data();
+    void publishRefusesBadInput();
 };
 
 void TstUpdateCheck::cleanup()
@@ -327,6 +369,62 @@ void TstUpdateCheck::serverUrl()
     Fixture f;
     f.config.UpdateUrl = setting;
     QCOMPARE(TUpdateCheck::serverUrl(), server);
+}
+
+void TstUpdateCheck::publishedCatalogueIsImported()
+{
+    QTemporaryDir maker;
+    const QByteArray csv = "Site A,http://a.example,http://a.example/submit,,True,False,False,US,4,False\r\n"
+                           "\"Site, B\",http://b.example\r\n";
+    QFile in(maker.filePath(QStringLiteral("catalogue-2026.csv")));
+    QVERIFY(in.open(QIODevice::WriteOnly) && in.write(csv) == csv.size());
+    in.close();
+    QCOMPARE(publish({in.fileName(), u"1.1"_qs, u"7"_qs, maker.filePath(u"site"_qs)}), 0);
+
+    const QString published = maker.filePath(QStringLiteral("site/download/"));
+    const QMap<QString, QByteArray> zipped = unzip(published + u"sites.zip"_qs);
+    QCOMPARE(zipped.keys(), QStringList{u"sites.csv"_qs});
+    QCOMPARE(zipped.value(u"sites.csv"_qs), csv);
+
+    Fixture f;
+    QFile kpver(published + u"kpver.ini"_qs);
+    QFile zip(published + u"sites.zip"_qs);
+    QVERIFY(kpver.open(QIODevice::ReadOnly) && zip.open(QIODevice::ReadOnly));
+    const QByteArray zipBytes = zip.readAll();
+    f.server.setFile(VersionPath, kpver.readAll());
+    f.server.setFile(CataloguePath, zipBytes);
+    f.check.Check();
+    QCOMPARE(f.messages(), (QStringList{Title + u"Kelsprint version 1.1 is now available."_qs,
+                                        Title + u"Site data updated"_qs}));
+    QCOMPARE(f.importedZips, QList<QByteArray>{zipBytes});
+    QCOMPARE(f.config.SiteVer, 7.0);
+}
+
+void TstUpdateCheck::publishRefusesBadInput_data()
+{
+    QTest::addColumn<bool>("csvExists");
+    QTest::addColumn<QString>("programVer");
+    QTest::addColumn<QString>("siteVer");
+    QTest::newRow("missing catalogue") << false << "1" << "2";
+    QTest::newRow("comma in a version") << true << "1,1" << "2";
+    QTest::newRow("words for a version") << true << "1" << "two";
+    QTest::newRow("empty version") << true << "1" << "";
+}
+
+void TstUpdateCheck::publishRefusesBadInput()
+{
+    QFETCH(bool, csvExists);
+    QFETCH(QString, programVer);
+    QFETCH(QString, siteVer);
+    QTemporaryDir maker;
+    const QString csv = maker.filePath(QStringLiteral("sites.csv"));
+    if (csvExists) {
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("Site A,http://a.example\r\n") > 0);
+    }
+    QCOMPARE(publish({csv, programVer, siteVer, maker.filePath(u"site"_qs)}), 1);
+    QVERIFY(!QFile::exists(maker.filePath(u"site/download/kpver.ini"_qs)));
+    QVERIFY(!QFile::exists(maker.filePath(u"site/download/sites.zip"_qs)));
 }
 
 QTEST_GUILESS_MAIN(TstUpdateCheck)
