@@ -299,22 +299,21 @@ void THttpCli::Transfer::onSocketError(QAbstractSocket::SocketError e)
         fail(QStringLiteral("Cannot connect to %1: %2").arg(m_where, m_socket.errorString()));
 }
 
-void THttpCli::checkIdle(const char *what) const
+void THttpCli::checkIdle() const
 {
     if (m_busy)
-        throw TException(QStringLiteral("The HTTP client is busy with another download (%1).")
-                             .arg(QLatin1String(what)));
+        throw TException(QStringLiteral("The HTTP client is busy with another download."));
 }
 
 void THttpCli::setUrl(const QString &url)
 {
-    checkIdle("address");
+    checkIdle();
     m_url = url;
 }
 
 void THttpCli::setReceiveStream(QIODevice *stream)
 {
-    checkIdle("receiving stream");
+    checkIdle();
     m_stream = stream;
 }
 
@@ -343,7 +342,7 @@ QByteArray THttpCli::requestFor(const QUrl &url)
 
 void THttpCli::get()
 {
-    checkIdle("get");
+    checkIdle();
     if (!m_stream)
         throw TException(QStringLiteral("The HTTP client has no receiving stream."));
     m_statusCode = 0;

@@ -82,7 +82,7 @@ public:
 
 private:
     class Transfer;
-    void checkIdle(const char *what) const;
+    void checkIdle() const;
 
     QString m_url;
     QIODevice *m_stream = nullptr;
