@@ -130,13 +130,9 @@ void TUpdateCheck::runCheck()
     const QString versionFile = AppDir() + QStringLiteral("kpver.ini");
     DownloadFile(server + QStringLiteral("/download/kpver.ini"), versionFile);
 
-    double programVer = 1.0;
-    double siteVer = 1.0;
-    {
-        const TIniFile ini(versionFile);
-        programVer = readVersion(ini, QStringLiteral("KelsprintVer"));
-        siteVer = readVersion(ini, QStringLiteral("SiteVer"));
-    }
+    const TIniFile ini(versionFile);
+    const double programVer = readVersion(ini, QStringLiteral("KelsprintVer"));
+    const double siteVer = readVersion(ini, QStringLiteral("SiteVer"));
 
     if (programVer > ProgramVersion)
         notice(TranslateMsg(QStringLiteral("Kelsprint version")) + u' ' + formatLocaleNumber(programVer) + u' '
