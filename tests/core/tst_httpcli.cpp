@@ -2,9 +2,13 @@
 #include "httptestserver.h"
 
 #include <QBuffer>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -62,6 +66,7 @@ private slots:
     void failures_data();
     void failures();
     void refusedConnection();
+    void connectTimeout();
     void idleTimeout_data();
     void idleTimeout();
     void secondRequestWhileBusyIsRefused();
@@ -228,6 +233,31 @@ void TstHttpCli::refusedConnection()
     QVERIFY(e);
     QCOMPARE(e->statusCode(), 404);
     QVERIFY2(e->reason().contains(QLatin1String("refused"), Qt::CaseInsensitive), qPrintable(e->reason()));
+}
+
+void TstHttpCli::connectTimeout()
+{
+    // A server that never accepts: once the kernel's queue of connections
+    // waiting to be accepted is full, a new connection stays half open.
+    QTcpServer server;
+    server.setListenBacklogSize(0);
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    server.pauseAccepting();
+    std::vector<std::unique_ptr<QTcpSocket>> queued;
+    for (bool connected = true; connected && queued.size() < 8;) {
+        queued.push_back(std::make_unique<QTcpSocket>());
+        queued.back()->connectToHost(QHostAddress::LocalHost, server.serverPort());
+        connected = queued.back()->waitForConnected(300);
+    }
+    if (queued.back()->state() == QAbstractSocket::ConnectedState)
+        QSKIP("this system accepts every connection at once");
+
+    Client c(300);
+    const auto e = c.failure(QStringLiteral("http://127.0.0.1:%1/").arg(server.serverPort()));
+    QVERIFY(e);
+    QCOMPARE(e->statusCode(), 404);
+    QVERIFY2(e->reason().contains(QLatin1String("No connection to 127.0.0.1:")), qPrintable(e->reason()));
+    QVERIFY2(e->reason().endsWith(QLatin1String("within 0.3 s")), qPrintable(e->reason()));
 }
 
 void TstHttpCli::idleTimeout_data()
