@@ -247,7 +247,7 @@ void TstHttpCli::connectTimeout()
     for (bool connected = true; connected && queued.size() < 8;) {
         queued.push_back(std::make_unique<QTcpSocket>());
         queued.back()->connectToHost(QHostAddress::LocalHost, server.serverPort());
-        connected = queued.back()->waitForConnected(300);
+        connected = queued.back()->waitForConnected(1000);
     }
     if (queued.back()->state() == QAbstractSocket::ConnectedState)
         QSKIP("this system accepts every connection at once");
