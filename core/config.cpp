@@ -114,6 +114,7 @@ void TConfig::Load()
     ExpireDate = readDate(ini, QStringLiteral("dteExpire"));
     SiteEffects = true;
     SiteVer = parseLocaleNumber(ini.readString(kOptions, QStringLiteral("SiteVer"), QString()), 1);
+    UpdateUrl = ini.readString(kOptions, QStringLiteral("UpdateUrl"), QString());
 }
 
 void TConfig::Save()

@@ -64,6 +64,10 @@ public:
     bool SiteEffects = false;
     // Version of the site catalogue last imported
     double SiteVer = 0;
+    // Base address of an update server other than the maker's ("Options"/
+    // "UpdateUrl", for mirrors and tests). Read when present, never written:
+    // the key stays in the file as it was.
+    QString UpdateUrl;
 
     // Reads "kelsprint.ini" in AppDir into the fields.
     void Load();
