@@ -1,6 +1,7 @@
 #include "localeformat.h"
 
 #include <QLocale>
+#include <cmath>
 
 namespace {
 
@@ -42,5 +43,6 @@ double parseLocaleNumber(const QString &text, double def)
 {
     bool ok = false;
     const double v = numberLocale().toDouble(text, &ok);
-    return ok ? v : def;
+    // "inf" and "nan" parse, but are no numbers a version can be compared with.
+    return ok && std::isfinite(v) ? v : def;
 }

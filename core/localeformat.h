@@ -14,5 +14,6 @@ QDate parseShortDate(const QString &text);
 // Shortest decimal form with up to 15 significant digits, the locale's
 // decimal separator and no group separators.
 QString formatLocaleNumber(double value);
-// def when the text is empty or not a number in the locale's format.
+// def when the text is empty, not a number in the locale's format, or not
+// finite ("inf", "nan").
 double parseLocaleNumber(const QString &text, double def);

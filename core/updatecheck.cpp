@@ -8,7 +8,6 @@
 #include "translatemsg.h"
 
 #include <QFile>
-#include <cmath>
 
 namespace {
 
@@ -31,12 +30,10 @@ QString receivedText(qint64 bytes)
            + TranslateMsg(QStringLiteral("bytes"));
 }
 
-// A version number of the version file; 1.0 when missing or not a number
-// ("inf" and "nan" are no version numbers either).
+// A version number of the version file; 1.0 when missing or not a number.
 double readVersion(const TIniFile &ini, const QString &key)
 {
-    const double v = parseLocaleNumber(ini.readString(QStringLiteral("Versions"), key, QString()), 1.0);
-    return std::isfinite(v) ? v : 1.0;
+    return parseLocaleNumber(ini.readString(QStringLiteral("Versions"), key, QString()), 1.0);
 }
 
 void notice(const QString &text)

@@ -139,6 +139,10 @@ void TstConfig::foreignNumberFormatReadsAsDefault()
     c.Load();
     QCOMPARE(c.SiteVer, 1.0);
     QCOMPARE(c.FileDate, QDate::currentDate());
+    // Not finite is not a number either: "inf" would block every later update.
+    dir.write(QStringLiteral("kelsprint.ini"), "[Options]\nSiteVer=inf\n");
+    c.Load();
+    QCOMPARE(c.SiteVer, 1.0);
 }
 
 void TstConfig::unknownKeysSurvive()
