@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
@@ -43,6 +44,16 @@ QTabWidget *tabWidgetOf(QObject *page)
     auto *stack = w ? qobject_cast<QStackedWidget *>(w->parentWidget()) : nullptr;
     auto *tabs = stack ? qobject_cast<QTabWidget *>(stack->parentWidget()) : nullptr;
     return tabs && tabs->indexOf(w) >= 0 ? tabs : nullptr;
+}
+
+// A child that is a window of its own. Menus and drop-down lists pop up as
+// windows but belong to the window they open from, and so does a tool bar
+// that the user has pulled off.
+bool isSeparateWindow(QObject *o)
+{
+    auto *w = qobject_cast<QWidget *>(o);
+    return w && w->isWindow() && w->windowType() != Qt::Popup && !qobject_cast<QToolBar *>(w)
+        && !qobject_cast<QDockWidget *>(w);
 }
 
 // The Qt property that holds what a language file calls the caption.
@@ -147,10 +158,13 @@ QObject *TLanguage::FindOwnedComponent(QObject *Owner, const QString &Name)
     }
 
     // Everything on a window belongs to it, however deeply nested; the
-    // nearer objects come first.
+    // nearer objects come first. A window given this one as parent (a dialog,
+    // a tool window) is a window of its own, not part of this one.
     QObjectList owned = Owner->children();
     for (qsizetype i = 0; i < owned.size(); ++i) {
         QObject *o = owned.at(i);
+        if (isSeparateWindow(o))
+            continue;
         if (sameName(o->objectName(), Name))
             return o;
         owned += o->children();

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -84,6 +85,12 @@ public:
         add(group, u"grpBox"_qs);
         auto *inner = new QLabel(u"Deep"_qs, group);
         inner->setObjectName(u"Label2"_qs);
+
+        // A dialog opened over the window is not part of it.
+        auto *dialog = new QDialog(form.get());
+        dialog->setObjectName(u"AboutBox"_qs);
+        auto *dialogLabel = new QLabel(u"About"_qs, dialog);
+        dialogLabel->setObjectName(u"lblAbout"_qs);
     }
 
     // What a test reads back: a Qt property of a named object, the tab text of
@@ -174,6 +181,10 @@ void TstLanguage::translateProperty_data()
     QTest::newRow("missing stays missing")
         << "NoSuch.TestForm.Caption" << "x" << "TestForm" << "windowTitle" << "Test window";
     QTest::newRow("empty name") << "TestForm..Caption" << "x" << "TestForm" << "windowTitle" << "Test window";
+    QTest::newRow("window opened over it is no part of it")
+        << "TestForm.lblAbout.Caption" << "x" << "lblAbout" << "text" << "About";
+    QTest::newRow("but is a window of the application")
+        << "AboutBox.lblAbout.Caption" << "Info" << "lblAbout" << "text" << "Info";
     QTest::newRow("unknown property") << "TestForm.Label1.Colour" << "x" << "Label1" << "text" << "Name:";
     QTest::newRow("empty value") << "TestForm.Caption" << "" << "TestForm" << "windowTitle" << "Test window";
     QTest::newRow("only A-Z fold case")
