@@ -58,8 +58,8 @@ QString GetField(const QString &line, QChar delim, int index)
 
 QString HtmlDecode(const QString &text)
 {
-    // "&amp;" first: an entity written with an escaped ampersand ends up
-    // decoded twice, as the files we read expect.
+    // "&amp;" goes first, so an entity whose ampersand is itself escaped
+    // ("&amp;lt;") is decoded twice, down to "<".
     static const std::pair<QLatin1String, QLatin1String> entities[] = {
         {QLatin1String("&amp;"), QLatin1String("&")},
         {QLatin1String("&quot;"), QLatin1String("\"")},

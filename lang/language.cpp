@@ -23,8 +23,8 @@ namespace {
 const QString kTranslations = QStringLiteral("Translations");
 const QString kMessages = QStringLiteral("Messages");
 
-// Component and property names match with only the letters A-Z folded, the
-// way the language files were written.
+// Component and property names match with only the letters A-Z folded:
+// "Ä" and "ä" are different names.
 bool sameName(QStringView a, QStringView b)
 {
     if (a.size() != b.size())

@@ -134,6 +134,7 @@ private slots:
     void translateProperty();
     void listValue_data();
     void listValue();
+    void fixedListKeepsItsChoice();
     void separator_data();
     void separator();
     void applyLanguage();
@@ -238,6 +239,20 @@ void TstLanguage::listValue()
     // The text typed into the box stays, and no change is reported.
     QCOMPARE(w.combo()->currentText(), u"typed"_qs);
     QCOMPARE(changes.count(), 0);
+}
+
+void TstLanguage::fixedListKeepsItsChoice()
+{
+    TTestWindow w;
+    TLanguage lang(w.form.get());
+    lang.setSeparator(u";"_qs);
+    w.combo()->setEditable(false);
+    w.combo()->setCurrentIndex(1);
+    lang.TranslateProperty(u"TestForm.cboKind.Items"_qs, u"Keine;Installieren"_qs);
+    QCOMPARE(w.combo()->currentText(), u"Installieren"_qs);
+    // A choice past the end of the new list is no choice.
+    lang.TranslateProperty(u"TestForm.cboKind.Items"_qs, u"Keine"_qs);
+    QCOMPARE(w.combo()->currentIndex(), -1);
 }
 
 void TstLanguage::separator_data()
