@@ -176,16 +176,10 @@ TLanguage::TProperty TLanguage::findProperty(QObject *component, const QString &
 {
     using Kind = TProperty::Kind;
 
-    if (sameName(name, u"Caption") && tabWidgetOf(component)) {
-        auto tabText = [](QObject *page) {
-            QTabWidget *tabs = tabWidgetOf(page);
-            return tabs ? tabs->tabText(tabs->indexOf(qobject_cast<QWidget *>(page))) : QString();
-        };
-        return {Kind::String, [tabText](QObject *page) { return QVariant(tabText(page)); },
-                [](QObject *page, const QVariant &v) {
-                    if (QTabWidget *tabs = tabWidgetOf(page))
-                        tabs->setTabText(tabs->indexOf(qobject_cast<QWidget *>(page)), v.toString());
-                }};
+    if (QTabWidget *tabs = tabWidgetOf(component); tabs && sameName(name, u"Caption")) {
+        const int index = tabs->indexOf(qobject_cast<QWidget *>(component));
+        return {Kind::String, [tabs, index](QObject *) { return QVariant(tabs->tabText(index)); },
+                [tabs, index](QObject *, const QVariant &v) { tabs->setTabText(index, v.toString()); }};
     }
     if (sameName(name, u"Items") && qobject_cast<QComboBox *>(component)) {
         return {Kind::List,
