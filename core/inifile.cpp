@@ -8,21 +8,6 @@
 
 namespace {
 
-bool isBlank(QChar c)
-{
-    return c.unicode() <= 32;
-}
-
-QString trimBlanks(QStringView s)
-{
-    qsizetype b = 0, e = s.size();
-    while (b < e && isBlank(s[b]))
-        ++b;
-    while (e > b && isBlank(s[e - 1]))
-        --e;
-    return s.mid(b, e - b).toString();
-}
-
 bool sectionName(const QString &line, QString *name)
 {
     const QString t = trimBlanks(line);

@@ -51,3 +51,13 @@ QString readTextFile(const QString &path)
         throw EFileError(QStringLiteral("Cannot read file \"%1\": %2").arg(path, f.errorString()));
     return decodeText(bytes);
 }
+
+QString trimBlanks(QStringView s)
+{
+    qsizetype b = 0, e = s.size();
+    while (b < e && isBlank(s[b]))
+        ++b;
+    while (e > b && isBlank(s[e - 1]))
+        --e;
+    return s.mid(b, e - b).toString();
+}

@@ -12,3 +12,13 @@ QString decodeText(const QByteArray &bytes);
 // Reads and decodes a whole file; throws EFileError with the path when it
 // cannot be opened or read.
 QString readTextFile(const QString &path);
+
+// The blanks of the INI and language rules: the space and the control
+// characters, codes 0 to 32.
+inline bool isBlank(QChar c)
+{
+    return c.unicode() <= 32;
+}
+
+// The text without the blanks at either end.
+QString trimBlanks(QStringView s);
