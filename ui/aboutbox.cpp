@@ -6,6 +6,7 @@
 #include "maker.h"
 #include "pathlists.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLocale>

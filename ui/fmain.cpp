@@ -4,6 +4,7 @@
 #include "animate.h"
 #include "config.h"
 #include "dm.h"
+#include "errors.h"
 #include "fdatasel.h"
 #include "fconfig.h"
 #include "fsites.h"
@@ -46,6 +47,12 @@ void showWindow(QWidget *window)
     window->activateWindow();
 }
 
+// The catalogue import of the data module.
+bool importCatalogue()
+{
+    throw TException(QStringLiteral("The site catalogue import is not available yet."));
+}
+
 } // namespace
 
 TForm1::TForm1(QWidget *parent)
@@ -84,7 +91,7 @@ TForm1::TForm1(QWidget *parent)
             if (QAction *item = findChild<QAction *>(QStringLiteral("Checkforupdates1")))
                 item->setEnabled(enabled);
         },
-        [] { return DM1 && DM1->UpdateSites(); },
+        [] { return importCatalogue(); },
     });
 }
 

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QWidget>
+
+// The site selector window, created hidden at start-up.
+class TfrmSites final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TfrmSites(QWidget *parent = nullptr);
+    ~TfrmSites() override;
+};
+
+// The site selector; set from the moment it is allocated.
+extern TfrmSites *frmSites;
