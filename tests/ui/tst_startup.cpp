@@ -208,6 +208,7 @@ void TstStartup::exceptionInHandlerShownAndLoopGoesOn()
 
 int main(int argc, char *argv[])
 {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     TApplication app(argc, argv);
     TstStartup test;
     return QTest::qExec(&test, argc, argv);

@@ -1,0 +1,294 @@
+#include "aboutbox.h"
+#include "application.h"
+#include "config.h"
+#include "fmain.h"
+#include "helpwindow.h"
+#include "httptestserver.h"
+#include "inifile.h"
+#include "language.h"
+#include "scratchdir.h"
+#include "scripteddialogs.h"
+#include "translatemsg.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QWebEngineView>
+#include <memory>
+
+namespace {
+
+QString shippedFile(const QString &name)
+{
+    return qEnvironmentVariable("QS_APP_DIR") + u'/' + name;
+}
+
+// A page with a link "next" to another address.
+QByteArray page(const QString &title, const QString &next)
+{
+    return THttpTestServer::ok(QStringLiteral("<html><head><title>%1</title></head><body>"
+                                              "<a id=\"next\" href=\"%2\">next</a></body></html>")
+                                   .arg(title, next)
+                                   .toUtf8());
+}
+
+} // namespace
+
+class TstForm1 : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void typedAddressesHistoryAndBackForward();
+    void linksMoveInHistoryButStayOutOfTheAddressList();
+    void pickingFromTheListOpensAtOnce();
+    void unannouncedNavigationFilesTheNextOne();
+    void languageMenuTranslatesAndSaves();
+    void aboutBox_data();
+    void aboutBox();
+    void barsShowAndHide();
+    void helpHasContentsAndKeywords();
+
+private:
+    // Types an address into the box, presses Enter and waits for the page.
+    void open(const QString &address);
+    void clickLink();
+    QString url(const char *path) const { return m_server->url() + QLatin1String(path); }
+
+    std::unique_ptr<TScratchDir> m_dir;
+    std::unique_ptr<TScriptedDialogs> m_dialogs;
+    std::unique_ptr<THttpTestServer> m_server;
+    TForm1 *m_form = nullptr;
+};
+
+void TstForm1::init()
+{
+    QLocale::setDefault(QLocale::c());
+    m_dir = std::make_unique<TScratchDir>();
+    m_dialogs = std::make_unique<TScriptedDialogs>();
+    m_server = std::make_unique<THttpTestServer>();
+    for (const char *name : {"a", "b", "c", "d"}) {
+        const QByteArray path = QByteArray("/") + name;
+        m_server->setReply(path, {page(QString::fromLatin1(name), url("/b")), true});
+    }
+    QVERIFY(QFile::copy(shippedFile(u"Deutsch.lng"_qs), m_dir->file(u"Deutsch.lng"_qs)));
+    AppConfig = new TConfig;
+    AppConfig->Load();
+    m_form = new TForm1;
+    m_form->show();
+}
+
+void TstForm1::cleanup()
+{
+    delete m_form;
+    m_form = nullptr;
+    delete AppConfig;
+    AppConfig = nullptr;
+    m_server.reset();
+    m_dialogs.reset();
+    m_dir.reset();
+    QLocale::setDefault(QLocale::c());
+}
+
+void TstForm1::open(const QString &address)
+{
+    QSignalSpy loaded(m_form->WebBrowser1, &QWebEngineView::loadFinished);
+    m_form->cboUrl->setEditText(address);
+    QTest::keyClick(m_form->cboUrl->lineEdit(), Qt::Key_Return);
+    QVERIFY(loaded.wait(20000));
+    QCOMPARE(m_form->cboUrl->currentText(), address);
+}
+
+void TstForm1::clickLink()
+{
+    QSignalSpy loaded(m_form->WebBrowser1, &QWebEngineView::loadFinished);
+    m_form->WebBrowser1->page()->runJavaScript(QStringLiteral("document.getElementById('next').click()"));
+    QVERIFY(loaded.wait(20000));
+}
+
+void TstForm1::typedAddressesHistoryAndBackForward()
+{
+    QVERIFY(!m_form->BackAction->isEnabled());
+    QVERIFY(!m_form->ForwardAction->isEnabled());
+    open(url("/a"));
+    open(url("/b"));
+    open(url("/c"));
+    QVERIFY(m_form->BackAction->isEnabled());
+    QVERIFY(!m_form->ForwardAction->isEnabled());
+
+    QSignalSpy loaded(m_form->WebBrowser1, &QWebEngineView::loadFinished);
+    m_form->BackBtn->click();
+    QVERIFY(loaded.wait(20000));
+    QCOMPARE(m_form->cboUrl->currentText(), url("/b"));
+    QCOMPARE(m_form->Browse().HistoryIndex(), 1);
+    QVERIFY(m_form->ForwardAction->isEnabled());
+
+    open(url("/d"));
+    QCOMPARE(m_form->Browse().History(), (QStringList{url("/a"), url("/b"), url("/d")}));
+    QVERIFY(!m_form->ForwardAction->isEnabled());
+    m_form->BackBtn->click();
+    QVERIFY(loaded.wait(20000));
+    QCOMPARE(m_form->cboUrl->currentText(), url("/b"));
+
+    // Back and Forward open through the address box, so their addresses
+    // move to the top of the list; each address is listed once.
+    QStringList items;
+    for (int i = 0; i < m_form->cboUrl->count(); ++i)
+        items << m_form->cboUrl->itemText(i);
+    QCOMPARE(items, (QStringList{url("/b"), url("/d"), url("/c"), url("/a")}));
+}
+
+void TstForm1::linksMoveInHistoryButStayOutOfTheAddressList()
+{
+    m_server->setReply("/a", {page(u"a"_qs, url("/c")), true});
+    m_server->setReply("/c", {page(u"c"_qs, QStringLiteral("HTTP://127.0.0.1:%1/a").arg(QUrl(m_server->url()).port())), true});
+    open(url("/a"));
+    clickLink(); // to c
+    QCOMPARE(m_form->Browse().History(), (QStringList{url("/a"), url("/c")}));
+    QCOMPARE(m_form->cboUrl->currentText(), url("/c"));
+    QCOMPARE(m_form->cboUrl->count(), 1);
+
+    clickLink(); // back to a, written in capitals
+    QCOMPARE(m_form->Browse().History().size(), 2);
+    QCOMPARE(m_form->Browse().HistoryIndex(), 0);
+    QVERIFY(m_form->ForwardAction->isEnabled());
+    QVERIFY(!m_form->BackAction->isEnabled());
+}
+
+void TstForm1::pickingFromTheListOpensAtOnce()
+{
+    open(url("/a"));
+    open(url("/b"));
+    QSignalSpy loaded(m_form->WebBrowser1, &QWebEngineView::loadFinished);
+    m_form->cboUrl->showPopup();
+    QAbstractItemView *view = m_form->cboUrl->view();
+    const QModelIndex second = view->model()->index(1, 0);
+    QTRY_VERIFY(view->isVisible());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(second).center());
+    QVERIFY(loaded.wait(20000));
+    QCOMPARE(m_form->cboUrl->currentText(), url("/a"));
+    QCOMPARE(m_form->Browse().HistoryIndex(), 0);
+    QCOMPARE(m_form->cboUrl->itemText(0), url("/a"));
+}
+
+void TstForm1::unannouncedNavigationFilesTheNextOne()
+{
+    open(url("/a"));
+    m_form->cboUrl->setEditText(QString()); // nothing to open: no navigation is announced
+    m_form->FindAddress();
+    QVERIFY(m_form->Browse().FromAddressBox());
+    clickLink(); // the link to b
+    QCOMPARE(m_form->cboUrl->itemText(0), url("/b"));
+    QVERIFY(!m_form->Browse().FromAddressBox());
+}
+
+void TstForm1::languageMenuTranslatesAndSaves()
+{
+    QStringList languages;
+    for (QAction *a : m_form->Language2->actions())
+        languages << a->text();
+    QCOMPARE(languages, QStringList{u"Deutsch"_qs});
+
+    const TIniFile german(m_dir->file(u"Deutsch.lng"_qs));
+    const QString tr = u"Translations"_qs;
+    m_form->Language2->actions().first()->trigger();
+
+    QCOMPARE(m_form->findChild<QMenu *>(u"File1"_qs)->title(), german.readString(tr, u"Form1.File1.Caption"_qs, {}));
+    QCOMPARE(m_form->findChild<QAction *>(u"Exit1"_qs)->text(), german.readString(tr, u"Form1.Exit1.Caption"_qs, {}));
+    const TIniFile settings(m_dir->file(u"kelsprint.ini"_qs));
+    QCOMPARE(settings.readString(u"Config"_qs, u"Language"_qs, {}), QStringLiteral("Deutsch"));
+    QCOMPARE(TranslateMsg(u"Failed"_qs), german.readString(u"Messages"_qs, u"Failed"_qs, {}));
+    QVERIFY(TranslateMsg(u"Failed"_qs) != QStringLiteral("Failed"));
+}
+
+void TstForm1::aboutBox_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("version");
+    QTest::newRow("English") << "English" << "en_US" << "Version 1.00";
+    QTest::newRow("German") << "Deutsch" << "de_DE" << "Version 1,00";
+}
+
+void TstForm1::aboutBox()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, locale);
+    QFETCH(QString, version);
+    QLocale::setDefault(QLocale(locale));
+    AppConfig->Language = language;
+    TAboutBox box;
+    QCOMPARE(box.Version->text(), version);
+    QCOMPARE(box.lblBuild->text(), TranslateMsg(u"Build"_qs) + QStringLiteral(" 1.000"));
+    QVERIFY(box.Label1->text().endsWith(QChar(0x2122)));
+    QVERIFY(box.OKButton->isDefault());
+    QCOMPARE(box.Label2->toolTip(), box.Label2->text());
+    if (language == QLatin1String("English")) {
+        QCOMPARE(box.windowTitle(), QStringLiteral("About Quorvane Submit"));
+    } else {
+        const TIniFile german(m_dir->file(u"Deutsch.lng"_qs));
+        QCOMPARE(box.windowTitle(), german.readString(u"Translations"_qs, u"AboutBox.Caption"_qs, {}));
+        QCOMPARE(box.OKButton->text(), german.readString(u"Translations"_qs, u"AboutBox.OKButton.Caption"_qs, {}));
+    }
+    // Escape closes the box like OK.
+    box.show();
+    QTest::keyClick(&box, Qt::Key_Escape);
+    QVERIFY(!box.isVisible());
+}
+
+void TstForm1::barsShowAndHide()
+{
+    QAction *toolbar = m_form->findChild<QAction *>(u"Toolbar3"_qs);
+    QAction *status = m_form->findChild<QAction *>(u"Statusbar2"_qs);
+    QVERIFY(toolbar->isChecked() && status->isChecked());
+    QVERIFY(m_form->CoolBar1->isVisible() && m_form->StatusBar1->isVisible());
+    toolbar->trigger();
+    status->trigger();
+    QVERIFY(!toolbar->isChecked() && !m_form->CoolBar1->isVisible());
+    QVERIFY(!status->isChecked() && !m_form->StatusBar1->isVisible());
+    toolbar->trigger();
+    QVERIFY(m_form->CoolBar1->isVisible());
+}
+
+void TstForm1::helpHasContentsAndKeywords()
+{
+    THelpWindow help(shippedFile(u"help"_qs));
+    help.showContents();
+    QVERIFY(help.browser()->toPlainText().contains(QStringLiteral("Contents")));
+    help.showContext(40);
+    QVERIFY(help.browser()->source().toString().endsWith(QStringLiteral("configuration.html")));
+    help.showContext(30);
+    QVERIFY(help.browser()->source().toString().endsWith(QStringLiteral("selectors.html")));
+    help.showKeywordSearch(u"pad"_qs);
+    int shown = 0;
+    for (int i = 0; i < help.keywordList()->count(); ++i)
+        shown += help.keywordList()->item(i)->isHidden() ? 0 : 1;
+    QVERIFY(shown >= 1);
+    QVERIFY(shown < help.keywordList()->count());
+    QTest::keyClick(help.keywordEdit(), Qt::Key_Return);
+    QVERIFY(help.browser()->toPlainText().contains(QStringLiteral("PAD")));
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    TApplication app(argc, argv);
+    TstForm1 test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_form1.moc"
