@@ -42,7 +42,7 @@ QPixmap programPicture()
     p.setPen(QColor(0x1f, 0x4e, 0x8c));
     QFont f = p.font();
     f.setBold(true);
-    f.setPixelSize(18);
+    f.setPixelSize(15);
     p.setFont(f);
     p.drawText(QRectF(48, 0, 91, 42), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("Quorvane"));
     return pm;

@@ -9,6 +9,7 @@
 #include "fsites.h"
 #include "showerror.h"
 
+#include <QApplication>
 #include <QSocketNotifier>
 
 #ifdef Q_OS_UNIX
@@ -40,10 +41,10 @@ public:
             char byte = 0;
             if (::read(s_pipe[0], &byte, 1) != 1)
                 return;
-            if (Form1)
-                Form1->close();
-            else
-                QCoreApplication::quit();
+            // Every window closes, an open dialog too, and the loop ends even
+            // when a dialog kept the main window's closing from ending it.
+            QApplication::closeAllWindows();
+            QCoreApplication::quit();
         });
         struct sigaction action = {};
         action.sa_handler = &TCloseOnSignal::handle;
