@@ -1,5 +1,7 @@
 #include "updatecheck.h"
 
+#include "maker.h"
+
 #include "appdir.h"
 #include "config.h"
 #include "dialogs.h"
@@ -52,7 +54,7 @@ TUpdateCheck::TUpdateCheck(Hooks hooks)
 QString TUpdateCheck::serverUrl()
 {
     QString url = AppConfig && !AppConfig->UpdateUrl.isEmpty() ? AppConfig->UpdateUrl
-                                                               : QString(DefaultServer);
+                                                               : MakerSite();
     while (url.endsWith(u'/'))
         url.chop(1);
     return url;

@@ -26,8 +26,6 @@ public:
         std::function<bool()> updateSites;
     };
 
-    // The maker's server, used when the settings name no other.
-    static constexpr QLatin1String DefaultServer{"http://www.quorvane.example"};
     // The program's own version, compared with the one the server offers.
     static constexpr double ProgramVersion = 1.0;
 
@@ -36,7 +34,7 @@ public:
     TUpdateCheck &operator=(const TUpdateCheck &) = delete;
 
     // Base address of the update server: "Options"/"UpdateUrl" of AppConfig
-    // when set, else DefaultServer; without a trailing '/'.
+    // when set, else the maker's site; without a trailing '/'.
     static QString serverUrl();
 
     // The check itself. Messages go through Dialogs(). Errors other than

@@ -5,6 +5,7 @@
 #include "language.h"
 #include "maker.h"
 #include "pathlists.h"
+#include "updatecheck.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -15,9 +16,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// The program's own version, which the update check compares too.
-constexpr double kProgramVersion = 1.0;
 
 QLabel *label(QWidget *parent, const char *name, const QString &text)
 {
@@ -112,7 +110,7 @@ TAboutBox::TAboutBox(QWidget *parent)
         Language1->LanguageFile = AppDir() + AppConfig->Language + QStringLiteral(".lng");
         Language1->ApplyLanguage();
     }
-    Version->setText(TranslateMsg(QStringLiteral("Version")) + u' ' + QLocale().toString(kProgramVersion, 'f', 2));
+    Version->setText(TranslateMsg(QStringLiteral("Version")) + u' ' + QLocale().toString(TUpdateCheck::ProgramVersion, 'f', 2));
     lblBuild->setText(TranslateMsg(QStringLiteral("Build")) + QStringLiteral(" 1.000"));
 }
 

@@ -3,6 +3,7 @@
 #include "appdir.h"
 #include "textfile.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -198,7 +199,8 @@ THelpWindow *HelpWindow()
     static QPointer<THelpWindow> window;
     if (!window) {
         window = new THelpWindow(AppDir() + QStringLiteral("help/"));
-        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        // Gone with the loop, before the windows' owner data is torn down.
+        QObject::connect(qApp, &QCoreApplication::aboutToQuit, window, [] { delete window; });
     }
     return window;
 }
