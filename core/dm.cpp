@@ -122,6 +122,12 @@ TDM1::TDM1(QObject *parent)
 
 TDM1::~TDM1()
 {
+    // An edit made just before the program ends is kept too.
+    try {
+        Post();
+    } catch (const std::exception &e) {
+        ShowException(e);
+    }
     if (DM1 == this)
         DM1 = nullptr;
 }
@@ -144,6 +150,7 @@ void TDM1::DataModuleCreate()
     for (const TTableDef *table : AllTables())
         OpenTable(*table);
     clearMakerAccounts();
+    loadSiteNames();
     LoadProgram(config().ProgramName);
 }
 
@@ -255,8 +262,12 @@ void TDM1::LoadPrograms(QStringList &list)
         list << q.text(0);
 }
 
-void TDM1::LoadProgram(const QString &name)
+void TDM1::LoadProgram(const QString &programName)
 {
+    // A copy: the caller often passes AppConfig->ProgramName, which this
+    // overwrites.
+    const QString name = programName;
+    Post();
     QStringList fields;
     for (const TProgramField &f : ProgramFields)
         fields << fieldName(f);
@@ -278,6 +289,7 @@ void TDM1::LoadProgram(const QString &name)
         ++column;
     }
     m_statusProgram = name;
+    emit currentSiteChanged();
 }
 
 void TDM1::SaveProgram(const QString &name)
@@ -328,7 +340,9 @@ void TDM1::DeleteProgram(const QString &name)
 
 void TDM1::RefreshData()
 {
-    // Every statement reads the files afresh; what is left is to let the
-    // views that show rows read them again.
+    // Every statement reads the files afresh; pending edits are written and
+    // the views that show rows read them again.
+    Post();
+    loadSiteNames();
     emit dataRefreshed();
 }
