@@ -343,6 +343,7 @@ void TDM1::RefreshData()
     // Every statement reads the files afresh; pending edits are written and
     // the views that show rows read them again.
     Post();
+    m_storedFlags.valid = false;
     loadSiteNames();
     emit dataRefreshed();
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -99,7 +101,10 @@ public:
     void GetNavLink(const QString &kind, QString &result);
     // Flag "Submitted", "Published" or "OldVersion" (letter case ignored) of
     // the current program on the current site as stored; false when there is
-    // no row or for another name. Pending edits are not seen.
+    // no row or for another name. Pending edits are not seen. The grid calls
+    // this for every row it draws, so the program's status rows are read
+    // once, in one keyed read, and kept until the data module writes them or
+    // re-reads the tables.
     bool GetProgSiteFlag(const QString &name);
 
     // The status of the program LoadProgram chose on the current site, with
@@ -170,7 +175,14 @@ private:
     QList<std::pair<QString, QString>> m_siteEdits;
 
     std::unique_ptr<TSqlStatement> m_siteQuery;
-    std::unique_ptr<TSqlStatement> m_flagQuery;
+    // Stored flags (Submitted, Published, OldVersion) of one program by site.
+    struct TStoredFlags
+    {
+        bool valid = false;
+        QString program;
+        QHash<QString, std::array<bool, 3>> sites;
+    };
+    TStoredFlags m_storedFlags;
 };
 
 // The one data module; set from the moment it is allocated.

@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QScopeGuard>
+#include <array>
 #include <zip.h>
 
 namespace {
@@ -79,69 +80,81 @@ void extractCatalogue(const QString &archive)
     }
 }
 
-// The lines of a text: a line ends at CR, LF or CR LF; a break at the very
-// end does not start another line.
-QStringList splitLines(const QString &text)
-{
-    QStringList lines;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c != u'\r' && c != u'\n')
-            continue;
-        lines << text.mid(start, i - start);
-        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < text.size())
-        lines << text.mid(start);
-    return lines;
-}
+constexpr int CatalogueColumns = 10;
 
-QString trimBlanks(const QString &s)
+QStringView trimBlanks(QStringView s)
 {
     qsizetype from = 0, to = s.size();
     while (from < to && s[from].unicode() <= 32)
         ++from;
     while (to > from && s[to - 1].unicode() <= 32)
         --to;
-    return s.mid(from, to - from);
+    return s.sliced(from, to - from);
 }
 
-// Field `index` (from 0) of a catalogue line: fields are separated by commas
-// outside double quotes, a doubled quote stands for one, quotes enclosing
-// the whole field are removed, then the blanks around it.
-QString catalogueField(const QString &line, int index)
+// The ten columns of a catalogue line, read in one pass: columns are
+// separated by commas outside double quotes, a doubled quote stands for one
+// (a lone quote only switches quoting and is kept), quotes enclosing the
+// whole column are removed, then the blanks around it; a column past the end
+// of the line is empty. `doubled` holds the columns that needed their quotes
+// undoubled.
+void catalogueColumns(QStringView line, std::array<QStringView, CatalogueColumns> &columns,
+                      std::array<QString, CatalogueColumns> &doubled)
 {
     const qsizetype n = line.size();
-    const auto flipAt = [&](qsizetype &i, bool &quoted) {
-        if (line[i] != u'"')
-            return;
-        if (i + 1 < n && line[i + 1] == u'"')
-            ++i;
-        else
-            quoted = !quoted;
-    };
     qsizetype i = 0;
-    bool quoted = false;
-    for (int count = 0; i < n && count < index; ++i) {
-        flipAt(i, quoted);
-        if (line[i] == u',' && !quoted)
-            ++count;
+    bool more = true; // the previous column ended at a comma
+    for (int c = 0; c < CatalogueColumns; ++c) {
+        if (!more) {
+            columns[c] = QStringView();
+            continue;
+        }
+        const qsizetype start = i;
+        bool quoted = false;
+        bool pairs = false;
+        for (; i < n && !(line[i] == u',' && !quoted); ++i) {
+            if (line[i] != u'"')
+                continue;
+            if (i + 1 < n && line[i + 1] == u'"') {
+                ++i;
+                pairs = true;
+            } else {
+                quoted = !quoted;
+            }
+        }
+        QStringView column = line.sliced(start, i - start);
+        if (pairs) {
+            doubled[c] = column.toString().replace(QStringLiteral("\"\""), QStringLiteral("\""));
+            column = doubled[c];
+        }
+        if (!column.isEmpty() && column.front() == u'"' && column.back() == u'"')
+            column = column.size() == 1 ? QStringView() : column.sliced(1, column.size() - 2);
+        columns[c] = trimBlanks(column);
+        more = i < n;
+        ++i;
     }
-    quoted = false;
-    QString field;
-    for (; i < n && !(line[i] == u',' && !quoted); ++i) {
-        flipAt(i, quoted);
-        field += line[i];
-    }
-    if (!field.isEmpty() && field.front() == u'"' && field.back() == u'"')
-        field = field.size() == 1 ? QString() : field.mid(1, field.size() - 2);
-    return trimBlanks(field);
 }
 
-bool catalogueFlag(const QString &text)
+// Calls `take` with each line of a text: a line ends at CR, LF or CR LF; a
+// break at the very end does not start another line.
+template<typename F>
+void forEachLine(const QString &text, F take)
+{
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        take(QStringView(text).sliced(start, i - start));
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        take(QStringView(text).sliced(start));
+}
+
+bool catalogueFlag(QStringView text)
 {
     return text == QLatin1String("True");
 }
@@ -163,7 +176,7 @@ bool TDM1::UpdateSites()
     QFile::remove(archive);
 
     const QString catalogue = AppDir() + CatalogueName;
-    const QStringList lines = splitLines(readTextFile(catalogue));
+    const QString text = readTextFile(catalogue);
     QFile::remove(catalogue);
 
     Post();
@@ -178,15 +191,17 @@ bool TDM1::UpdateSites()
             "\"Pad\" = excluded.\"Pad\", \"AntiFreeSpeech\" = excluded.\"AntiFreeSpeech\", "
             "\"CountryCode\" = excluded.\"CountryCode\", \"Rating\" = excluded.\"Rating\", "
             "\"Dead\" = excluded.\"Dead\""));
-        for (const QString &line : lines) {
+        std::array<QStringView, CatalogueColumns> columns;
+        std::array<QString, CatalogueColumns> doubled;
+        forEachLine(text, [&](QStringView line) {
+            catalogueColumns(line, columns, doubled);
             upsert.reset();
-            for (int column = 0; column < 4; ++column)
-                upsert.bind(column + 1, catalogueField(line, column));
-            upsert.bind(5, catalogueFlag(catalogueField(line, 4)));
-            upsert.bind(6, catalogueFlag(catalogueField(line, 5)));
-            upsert.bind(7, catalogueFlag(catalogueField(line, 6)));
-            upsert.bind(8, catalogueField(line, 7));
-            const QString rating = catalogueField(line, 8);
+            for (int c = 0; c < 4; ++c)
+                upsert.bind(c + 1, columns[c]);
+            for (int c = 4; c < 7; ++c)
+                upsert.bind(c + 1, catalogueFlag(columns[c]));
+            upsert.bind(8, columns[7]);
+            const QStringView rating = columns[8];
             if (rating.isEmpty()) {
                 upsert.bindNull(9);
             } else {
@@ -196,9 +211,9 @@ bool TDM1::UpdateSites()
                     throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(rating));
                 upsert.bind(9, value);
             }
-            upsert.bind(10, catalogueFlag(catalogueField(line, 9)));
+            upsert.bind(10, catalogueFlag(columns[9]));
             upsert.run();
-        }
+        });
         tx.commit();
     } catch (const std::exception &e) {
         // Rolled back already: no row of this catalogue stays changed.

@@ -168,21 +168,24 @@ bool TDM1::GetProgSiteFlag(const QString &name)
 {
     if (m_currentSite < 0 || !AppConfig)
         return false;
-    TSqlStatement &q = statement(m_flagQuery,
-                                 QStringLiteral("SELECT \"Submitted\", \"Published\", \"OldVersion\" FROM \"ProgSite\" "
-                                                "WHERE \"ProgramName\" = ?1 AND \"SiteName\" = ?2"));
-    q.bind(1, AppConfig->ProgramName).bind(2, m_siteNames[m_currentSite]);
-    bool flag = false;
-    if (q.step()) {
-        for (int column = 0; column < ProgSiteFlags.size(); ++column) {
-            if (name.compare(ProgSiteFlags[column], Qt::CaseInsensitive) == 0) {
-                flag = q.integer(column) != 0;
-                break;
-            }
-        }
+    qsizetype column = 0;
+    while (column < ProgSiteFlags.size() && name.compare(ProgSiteFlags[column], Qt::CaseInsensitive) != 0)
+        ++column;
+    if (column == ProgSiteFlags.size())
+        return false;
+    TStoredFlags &stored = m_storedFlags;
+    if (!stored.valid || stored.program != AppConfig->ProgramName) {
+        stored = {};
+        TSqlStatement q(*m_db, QStringLiteral("SELECT \"SiteName\", \"Submitted\", \"Published\", \"OldVersion\" "
+                                              "FROM \"ProgSite\" WHERE \"ProgramName\" = ?1"));
+        q.bind(1, AppConfig->ProgramName);
+        while (q.step())
+            stored.sites.insert(q.text(0), {q.integer(1) != 0, q.integer(2) != 0, q.integer(3) != 0});
+        stored.program = AppConfig->ProgramName;
+        stored.valid = true;
     }
-    q.reset();
-    return flag;
+    const auto row = stored.sites.constFind(m_siteNames[m_currentSite]);
+    return row != stored.sites.cend() && (*row)[column];
 }
 
 TProgSite TDM1::readProgSite(const QString &program, const QString &site)
@@ -298,5 +301,6 @@ void TDM1::Post()
             q.bindNull(6);
         q.run();
         m_progSiteEdit.reset();
+        m_storedFlags.valid = false;
     }
 }

@@ -121,6 +121,12 @@ void TstSiteStatus::statusRowCreatedOnceAndWrittenOnSiteChange()
     dm.SetCurrentSite(1);
     QCOMPARE(statusRows(f), QStringLiteral("Tool/A:11-0123456789"));
     QVERIFY_THROWS_EXCEPTION(TException, dm.SetProgSiteFlag(QStringLiteral("FileID"), true));
+
+    // A status written by another program is seen once the data is re-read.
+    sqlExec(f.dir.file(QStringLiteral("ProgSite.DAT")),
+            QStringLiteral("INSERT INTO ProgSite VALUES ('Tool', 'B', NULL, 1, NULL, NULL)"));
+    dm.RefreshData();
+    QVERIFY(dm.GetProgSiteFlag(QStringLiteral("Published")));
 }
 
 void TstSiteStatus::switchingProgramSwitchesStatus()
