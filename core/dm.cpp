@@ -96,12 +96,7 @@ void bindField(TSqlStatement &q, int index, const TProgramField &f, const TConfi
             q.bind(index, d.toString(Qt::ISODate));
         return;
     }
-    QString text = c.*f.text;
-    if (f.lines) {
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        text.replace(u'\n', QStringLiteral("\r\n"));
-    }
-    q.bind(index, text);
+    q.bind(index, f.lines ? linesToTable(c.*f.text) : c.*f.text);
 }
 
 } // namespace
@@ -281,10 +276,8 @@ void TDM1::LoadProgram(const QString &programName)
         if (f.date) {
             c.*f.date = found ? readDate(q, column) : ZeroDate;
         } else {
-            QString text = found ? q.text(column) : QString();
-            if (f.lines)
-                text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-            c.*f.text = text;
+            const QString text = found ? q.text(column) : QString();
+            c.*f.text = f.lines ? linesFromTable(text) : text;
         }
         ++column;
     }

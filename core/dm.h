@@ -68,7 +68,7 @@ public:
     void LoadPrograms(QStringList &list);
     // Makes the named program current: fills AppConfig's program record from
     // its row (or empties it, with ZeroDate dates, when there is none) and
-    // shows that program's submission status.
+    // shows that program's submission status, after writing pending edits.
     void LoadProgram(const QString &name);
     // Writes AppConfig's program record to the row of `name`, adding it with
     // AppConfig->ProgramName as its key when there is none.
@@ -78,7 +78,8 @@ public:
     void AddProgram(const QString &name);
     // Deletes the program's row; its status rows stay.
     void DeleteProgram(const QString &name);
-    // Re-reads the tables: views of their rows read them again.
+    // Writes pending edits and re-reads the tables: views of their rows read
+    // them again.
     void RefreshData();
 
     // Imports the site catalogue "sites.zip" downloaded into AppDir; true
@@ -153,7 +154,6 @@ private:
     TProgSite readProgSite(const QString &program, const QString &site);
     void startProgSiteEdit();
     QString currentSiteName() const;
-    TSqlStatement &statement(std::unique_ptr<TSqlStatement> &slot, const QString &sql);
 
     QString m_folder;
     std::unique_ptr<TSqlDatabase> m_db;
@@ -174,7 +174,7 @@ private:
     QString m_siteEditName;
     QList<std::pair<QString, QString>> m_siteEdits;
 
-    std::unique_ptr<TSqlStatement> m_siteQuery;
+    std::unique_ptr<TSqlStatement> m_siteQuery; // prepared once: the grid reads row by row
     // Stored flags (Submitted, Published, OldVersion) of one program by site.
     struct TStoredFlags
     {

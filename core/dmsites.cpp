@@ -5,6 +5,7 @@
 #include "errors.h"
 #include "showerror.h"
 #include "sqlite.h"
+#include "tables.h"
 
 namespace {
 
@@ -13,28 +14,8 @@ const QString SiteFields = QStringLiteral(
     "\"Username\", \"Password\", \"QuorvaneFriendly\", \"Pad\", \"AntiFreeSpeech\", \"CountryCode\", "
     "\"Rating\", \"Dead\"");
 
-// The fields of the current site that the site selector edits.
-const QStringList EditableSiteFields = {QStringLiteral("Username"), QStringLiteral("Password"),
-                                        QStringLiteral("UserNotes"), QStringLiteral("Notes")};
 const QStringList SeveralLineSiteFields = {QStringLiteral("Notes"), QStringLiteral("UserNotes")};
-
-const QStringList ProgSiteFlags = {QStringLiteral("Submitted"), QStringLiteral("Published"),
-                                   QStringLiteral("OldVersion")};
 constexpr int FileIDLength = 10;
-
-QString fromTable(const QString &text)
-{
-    QString t = text;
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return t;
-}
-
-QString toTable(const QString &text)
-{
-    QString t = fromTable(text);
-    t.replace(u'\n', QStringLiteral("\r\n"));
-    return t;
-}
 
 std::optional<bool> optionalFlag(const TSqlStatement &q, int column)
 {
@@ -43,6 +24,7 @@ std::optional<bool> optionalFlag(const TSqlStatement &q, int column)
     return q.integer(column) != 0;
 }
 
+// The field of a site that the site selector edits; nullptr for another.
 QString *siteText(TSite &site, const QString &field)
 {
     if (field == QLatin1String("Username"))
@@ -56,26 +38,25 @@ QString *siteText(TSite &site, const QString &field)
     return nullptr;
 }
 
-std::optional<bool> *progSiteFlag(TProgSite &row, const QString &field)
+// Index of a status flag, in the order Submitted, Published, OldVersion,
+// letter case ignored; -1 for another name.
+int flagIndex(const QString &name)
 {
-    if (field.compare(ProgSiteFlags[0], Qt::CaseInsensitive) == 0)
-        return &row.Submitted;
-    if (field.compare(ProgSiteFlags[1], Qt::CaseInsensitive) == 0)
-        return &row.Published;
-    if (field.compare(ProgSiteFlags[2], Qt::CaseInsensitive) == 0)
-        return &row.OldVersion;
-    return nullptr;
+    static const QString flags[] = {QStringLiteral("Submitted"), QStringLiteral("Published"),
+                                    QStringLiteral("OldVersion")};
+    for (int i = 0; i < 3; ++i) {
+        if (name.compare(flags[i], Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+std::optional<bool> &flag(TProgSite &row, int index)
+{
+    return index == 0 ? row.Submitted : index == 1 ? row.Published : row.OldVersion;
 }
 
 } // namespace
-
-TSqlStatement &TDM1::statement(std::unique_ptr<TSqlStatement> &slot, const QString &sql)
-{
-    if (!slot)
-        slot = std::make_unique<TSqlStatement>(*m_db, sql);
-    slot->reset();
-    return *slot;
-}
 
 void TDM1::loadSiteNames()
 {
@@ -106,8 +87,11 @@ TSite TDM1::Site(int index)
 {
     if (index < 0 || index >= m_siteNames.size())
         throw EListError(QStringLiteral("List index out of bounds (%1)").arg(index));
-    TSqlStatement &q = statement(m_siteQuery, QStringLiteral("SELECT %1 FROM \"Sites\" WHERE \"SiteName\" = ?1")
-                                                  .arg(SiteFields));
+    if (!m_siteQuery)
+        m_siteQuery = std::make_unique<TSqlStatement>(
+            *m_db, QStringLiteral("SELECT %1 FROM \"Sites\" WHERE \"SiteName\" = ?1").arg(SiteFields));
+    TSqlStatement &q = *m_siteQuery;
+    q.reset();
     q.bind(1, m_siteNames[index]);
     TSite s;
     if (q.step()) {
@@ -116,8 +100,8 @@ TSite TDM1::Site(int index)
         s.SearchUrl = q.text(2);
         s.SubmitUrl = q.text(3);
         s.UpdateUrl = q.text(4);
-        s.Notes = fromTable(q.text(5));
-        s.UserNotes = fromTable(q.text(6));
+        s.Notes = linesFromTable(q.text(5));
+        s.UserNotes = linesFromTable(q.text(6));
         s.Username = q.text(7);
         s.Password = q.text(8);
         s.QuorvaneFriendly = q.integer(9) != 0;
@@ -168,10 +152,8 @@ bool TDM1::GetProgSiteFlag(const QString &name)
 {
     if (m_currentSite < 0 || !AppConfig)
         return false;
-    qsizetype column = 0;
-    while (column < ProgSiteFlags.size() && name.compare(ProgSiteFlags[column], Qt::CaseInsensitive) != 0)
-        ++column;
-    if (column == ProgSiteFlags.size())
+    const int column = flagIndex(name);
+    if (column < 0)
         return false;
     TStoredFlags &stored = m_storedFlags;
     if (!stored.valid || stored.program != AppConfig->ProgramName) {
@@ -238,11 +220,11 @@ void TDM1::startProgSiteEdit()
 
 void TDM1::SetProgSiteFlag(const QString &field, bool value)
 {
-    TProgSite probe;
-    if (!progSiteFlag(probe, field))
+    const int index = flagIndex(field);
+    if (index < 0)
         throw TException(QStringLiteral("Field '%1' not found").arg(field));
     startProgSiteEdit();
-    *progSiteFlag(m_progSiteEdit->row, field) = value;
+    flag(m_progSiteEdit->row, index) = value;
 }
 
 void TDM1::SetProgSiteFileID(const QString &value)
@@ -253,7 +235,8 @@ void TDM1::SetProgSiteFileID(const QString &value)
 
 void TDM1::SetSiteText(const QString &field, const QString &value)
 {
-    if (!EditableSiteFields.contains(field))
+    TSite probe;
+    if (!siteText(probe, field))
         throw TException(QStringLiteral("Field '%1' cannot be edited").arg(field));
     if (m_currentSite < 0)
         throw TException(QStringLiteral("There is no site to edit."));
@@ -273,7 +256,7 @@ void TDM1::Post()
         TSqlTransaction tx(*m_db);
         for (const auto &[field, text] : std::as_const(m_siteEdits)) {
             TSqlStatement q(*m_db, QStringLiteral("UPDATE \"Sites\" SET %1 = ?1 WHERE \"SiteName\" = ?2").arg(sqlName(field)));
-            q.bind(1, SeveralLineSiteFields.contains(field) ? toTable(text) : text).bind(2, m_siteEditName).run();
+            q.bind(1, SeveralLineSiteFields.contains(field) ? linesToTable(text) : text).bind(2, m_siteEditName).run();
         }
         tx.commit();
         m_siteEdits.clear();
