@@ -255,8 +255,10 @@ void TDM1::Post()
     if (!m_siteEdits.isEmpty()) {
         TSqlTransaction tx(*m_db);
         for (const auto &[field, text] : std::as_const(m_siteEdits)) {
-            TSqlStatement q(*m_db, QStringLiteral("UPDATE \"Sites\" SET %1 = ?1 WHERE \"SiteName\" = ?2").arg(sqlName(field)));
-            q.bind(1, SeveralLineSiteFields.contains(field) ? linesToTable(text) : text).bind(2, m_siteEditName).run();
+            TSqlStatement q(*m_db, QStringLiteral("UPDATE \"Sites\" SET %1 = ?1 WHERE \"SiteName\" = ?2")
+                                       .arg(sqlName(field)));
+            q.bind(1, SeveralLineSiteFields.contains(field) ? linesToTable(text) : text);
+            q.bind(2, m_siteEditName).run();
         }
         tx.commit();
         m_siteEdits.clear();
