@@ -82,7 +82,7 @@ void extractCatalogue(const QString &archive)
 
 constexpr int CatalogueColumns = 10;
 
-QStringView trimBlanks(QStringView s)
+QStringView trimmedView(QStringView s)
 {
     qsizetype from = 0, to = s.size();
     while (from < to && s[from].unicode() <= 32)
@@ -129,7 +129,7 @@ void catalogueColumns(QStringView line, std::array<QStringView, CatalogueColumns
         }
         if (!column.isEmpty() && column.front() == u'"' && column.back() == u'"')
             column = column.size() == 1 ? QStringView() : column.sliced(1, column.size() - 2);
-        columns[c] = trimBlanks(column);
+        columns[c] = trimmedView(column);
         more = i < n;
         ++i;
     }
