@@ -96,12 +96,7 @@ void bindField(TSqlStatement &q, int index, const TProgramField &f, const TConfi
             q.bind(index, d.toString(Qt::ISODate));
         return;
     }
-    QString text = c.*f.text;
-    if (f.lines) {
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        text.replace(u'\n', QStringLiteral("\r\n"));
-    }
-    q.bind(index, text);
+    q.bind(index, f.lines ? linesToTable(c.*f.text) : c.*f.text);
 }
 
 } // namespace
@@ -122,6 +117,12 @@ TDM1::TDM1(QObject *parent)
 
 TDM1::~TDM1()
 {
+    // An edit made just before the program ends is kept too.
+    try {
+        Post();
+    } catch (const std::exception &e) {
+        ShowException(e);
+    }
     if (DM1 == this)
         DM1 = nullptr;
 }
@@ -144,6 +145,7 @@ void TDM1::DataModuleCreate()
     for (const TTableDef *table : AllTables())
         OpenTable(*table);
     clearMakerAccounts();
+    loadSiteNames();
     LoadProgram(config().ProgramName);
 }
 
@@ -255,8 +257,12 @@ void TDM1::LoadPrograms(QStringList &list)
         list << q.text(0);
 }
 
-void TDM1::LoadProgram(const QString &name)
+void TDM1::LoadProgram(const QString &programName)
 {
+    // A copy: the caller often passes AppConfig->ProgramName, which this
+    // overwrites.
+    const QString name = programName;
+    Post();
     QStringList fields;
     for (const TProgramField &f : ProgramFields)
         fields << fieldName(f);
@@ -270,14 +276,13 @@ void TDM1::LoadProgram(const QString &name)
         if (f.date) {
             c.*f.date = found ? readDate(q, column) : ZeroDate;
         } else {
-            QString text = found ? q.text(column) : QString();
-            if (f.lines)
-                text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-            c.*f.text = text;
+            const QString text = found ? q.text(column) : QString();
+            c.*f.text = f.lines ? linesFromTable(text) : text;
         }
         ++column;
     }
     m_statusProgram = name;
+    emit currentSiteChanged();
 }
 
 void TDM1::SaveProgram(const QString &name)
@@ -328,7 +333,10 @@ void TDM1::DeleteProgram(const QString &name)
 
 void TDM1::RefreshData()
 {
-    // Every statement reads the files afresh; what is left is to let the
-    // views that show rows read them again.
+    // Every statement reads the files afresh; pending edits are written and
+    // the views that show rows read them again.
+    Post();
+    m_storedFlags.valid = false;
+    loadSiteNames();
     emit dataRefreshed();
 }

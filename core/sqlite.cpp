@@ -69,7 +69,7 @@ void TSqlStatement::checkBind(int rc, int index)
         m_db.fail(rc, QStringLiteral("Cannot bind parameter %1 of \"%2\"").arg(index).arg(m_sql));
 }
 
-TSqlStatement &TSqlStatement::bind(int index, const QString &value)
+TSqlStatement &TSqlStatement::bind(int index, QStringView value)
 {
     const QByteArray utf8 = value.toUtf8();
     checkBind(sqlite3_bind_text64(m_stmt, index, utf8.constData(), sqlite3_uint64(utf8.size()),

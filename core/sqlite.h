@@ -56,7 +56,8 @@ public:
     TSqlStatement &operator=(const TSqlStatement &) = delete;
 
     // A text is always bound as text: a null QString is the empty text.
-    TSqlStatement &bind(int index, const QString &value);
+    TSqlStatement &bind(int index, QStringView value);
+    TSqlStatement &bind(int index, const QString &value) { return bind(index, QStringView(value)); }
     TSqlStatement &bind(int index, qint64 value);
     TSqlStatement &bind(int index, int value) { return bind(index, qint64(value)); }
     TSqlStatement &bind(int index, bool value) { return bind(index, qint64(value ? 1 : 0)); }

@@ -5,6 +5,7 @@
 #include "tables.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QVariantList>
 #include <limits>
 #include <sqlite3.h>
@@ -268,6 +269,7 @@ QString repairTableFile(const QString &path, const TTableDef &table)
     for (int pageSize : candidatePageSizes(original))
         versions << withHeader(original, pageSize);
     const QString scratch = path + QStringLiteral(".recovering");
+    const auto removeScratch = qScopeGuard([&scratch] { QFile::remove(scratch); });
     TRecovered best;
     for (const QByteArray &bytes : versions) {
         writeFile(scratch, bytes);
@@ -279,7 +281,6 @@ QString repairTableFile(const QString &path, const TTableDef &table)
             // This version cannot be read at all; try the next.
         }
     }
-    QFile::remove(scratch);
     if (!best.found)
         throw EDatabaseError(SQLITE_CORRUPT,
                              QStringLiteral("The table file \"%1\" is damaged beyond repair; it was left as it was.")

@@ -170,3 +170,17 @@ bool tableExists(TSqlDatabase &db, const QString &schema, const QString &table)
     q.bind(1, table);
     return q.step();
 }
+
+QString linesFromTable(const QString &text)
+{
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return lines;
+}
+
+QString linesToTable(const QString &text)
+{
+    QString lines = linesFromTable(text);
+    lines.replace(u'\n', QStringLiteral("\r\n"));
+    return lines;
+}

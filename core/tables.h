@@ -46,6 +46,11 @@ QList<const TTableDef *> AllTables();
 void createLayout(TSqlDatabase &db, const QString &schema, const TTableDef &table);
 // Writes the description and locale into TableInfo, creating it if needed.
 void writeTableInfo(TSqlDatabase &db, const QString &schema, const TTableDef &table);
+// Several-line texts hold their lines joined by CR LF in a table and by
+// '\n' in the program.
+QString linesFromTable(const QString &text);
+QString linesToTable(const QString &text);
+
 // PRAGMA user_version of the schema.
 int userVersion(TSqlDatabase &db, const QString &schema);
 bool tableExists(TSqlDatabase &db, const QString &schema, const QString &table);

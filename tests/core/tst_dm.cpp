@@ -1,7 +1,5 @@
-#include "config.h"
+#include "datafixture.h"
 #include "dm.h"
-#include "scratchdir.h"
-#include "scripteddialogs.h"
 #include "sqlite.h"
 #include "tables.h"
 
@@ -10,37 +8,6 @@
 #include <QTest>
 
 namespace {
-
-// Settings and dialogs for one data module, in a fresh working folder.
-struct TFixture
-{
-    TScratchDir dir;
-    TScriptedDialogs dialogs;
-    TConfig config;
-    TFixture() { AppConfig = &config; }
-    ~TFixture() { AppConfig = nullptr; }
-};
-
-QStringList column(const QString &file, const QString &sql)
-{
-    TSqlDatabase db(file);
-    TSqlStatement q(db, sql);
-    QStringList out;
-    while (q.step())
-        out << q.text(0);
-    return out;
-}
-
-QString value(const QString &file, const QString &sql)
-{
-    return column(file, sql).value(0);
-}
-
-void exec(const QString &file, const QString &sql)
-{
-    TSqlDatabase db(file);
-    db.exec(sql);
-}
 
 void fillRecord(TConfig &c, const QString &name)
 {
@@ -117,7 +84,7 @@ private slots:
 
 void TstDM::freshFilesHaveTheCurrentLayout()
 {
-    TFixture f;
+    TDataFixture f;
     TDM1 dm;
     QCOMPARE(DM1, &dm);
     QCOMPARE(dm.objectName(), QStringLiteral("DM1"));
@@ -125,43 +92,43 @@ void TstDM::freshFilesHaveTheCurrentLayout()
     for (const TTableDef *t : AllTables()) {
         const QString file = f.dir.file(t->fileName());
         QVERIFY2(dm.isOpen(*t), qPrintable(t->name));
-        QCOMPARE(value(file, QStringLiteral("PRAGMA user_version")), QStringLiteral("101"));
-        QCOMPARE(column(file, QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(t->name)),
+        QCOMPARE(sqlValue(file, QStringLiteral("PRAGMA user_version")), QStringLiteral("101"));
+        QCOMPARE(sqlColumn(file, QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(t->name)),
                  t->fieldNames());
-        QCOMPARE(value(file, QStringLiteral("SELECT Value FROM TableInfo WHERE Name = 'Locale'")),
+        QCOMPARE(sqlValue(file, QStringLiteral("SELECT Value FROM TableInfo WHERE Name = 'Locale'")),
                  QStringLiteral("1033"));
     }
     const QString sites = f.dir.file(QStringLiteral("Sites.DAT"));
-    const QStringList siteFields = column(sites, QStringLiteral("SELECT name FROM pragma_table_info('Sites')"));
+    const QStringList siteFields = sqlColumn(sites, QStringLiteral("SELECT name FROM pragma_table_info('Sites')"));
     QCOMPARE(siteFields.size(), 15);
     QCOMPARE(siteFields.last(), QStringLiteral("Dead"));
     const QString progSite = f.dir.file(QStringLiteral("ProgSite.DAT"));
-    QCOMPARE(column(progSite, QStringLiteral("SELECT name FROM pragma_table_info('ProgSite')")).last(),
+    QCOMPARE(sqlColumn(progSite, QStringLiteral("SELECT name FROM pragma_table_info('ProgSite')")).last(),
              QStringLiteral("FileID"));
-    QCOMPARE(column(progSite, QStringLiteral("SELECT name FROM pragma_index_info('SiteName')")),
+    QCOMPARE(sqlColumn(progSite, QStringLiteral("SELECT name FROM pragma_index_info('SiteName')")),
              QStringList{QStringLiteral("SiteName")});
-    QCOMPARE(value(progSite, QStringLiteral("SELECT Value FROM TableInfo WHERE Name = 'Description'")),
+    QCOMPARE(sqlValue(progSite, QStringLiteral("SELECT Value FROM TableInfo WHERE Name = 'Description'")),
              QStringLiteral("ProgramSite"));
 }
 
 void TstDM::saveNewThenExisting()
 {
-    TFixture f;
+    TDataFixture f;
     TDM1 dm;
     fillRecord(f.config, QStringLiteral("Tool"));
     const QStringList saved = record(f.config);
     dm.SaveProgram(QStringLiteral("Tool"));
 
     const QString file = f.dir.file(QStringLiteral("Programs.DAT"));
-    QCOMPARE(value(file, QStringLiteral("SELECT count(*) FROM Programs")), QStringLiteral("1"));
-    QCOMPARE(value(file, QStringLiteral("SELECT VersionDate FROM Programs")), QStringLiteral("2024-03-01"));
-    QCOMPARE(value(file, QStringLiteral("SELECT ExpireDate IS NULL FROM Programs")), QStringLiteral("1"));
-    QCOMPARE(value(file, QStringLiteral("SELECT Desc250 FROM Programs")), QStringLiteral("Line one\r\nLine two"));
+    QCOMPARE(sqlValue(file, QStringLiteral("SELECT count(*) FROM Programs")), QStringLiteral("1"));
+    QCOMPARE(sqlValue(file, QStringLiteral("SELECT VersionDate FROM Programs")), QStringLiteral("2024-03-01"));
+    QCOMPARE(sqlValue(file, QStringLiteral("SELECT ExpireDate IS NULL FROM Programs")), QStringLiteral("1"));
+    QCOMPARE(sqlValue(file, QStringLiteral("SELECT Desc250 FROM Programs")), QStringLiteral("Line one\r\nLine two"));
 
     f.config.Version = QStringLiteral("2.2");
     f.config.ExpireDate = QDate(2025, 12, 31);
     dm.SaveProgram(QStringLiteral("Tool"));
-    QCOMPARE(value(file, QStringLiteral("SELECT count(*) || ' ' || Version || ' ' || ExpireDate FROM Programs")),
+    QCOMPARE(sqlValue(file, QStringLiteral("SELECT count(*) || ' ' || Version || ' ' || ExpireDate FROM Programs")),
              QStringLiteral("1 2.2 2025-12-31"));
 
     TConfig other;
@@ -176,7 +143,7 @@ void TstDM::saveNewThenExisting()
 
 void TstDM::nameWithSingleQuote()
 {
-    TFixture f;
+    TDataFixture f;
     TDM1 dm;
     const QString name = QStringLiteral("O'Brien Tool");
     fillRecord(f.config, name);
@@ -198,10 +165,10 @@ void TstDM::nameWithSingleQuote()
 
 void TstDM::loadMissingEmptiesRecord()
 {
-    TFixture f;
+    TDataFixture f;
     TDM1 dm;
-    fillRecord(f.config, QStringLiteral("Tool"));
-    dm.LoadProgram(QStringLiteral("Nowhere"));
+    fillRecord(f.config, QStringLiteral("Nowhere"));
+    dm.LoadProgram(f.config.ProgramName); // as at start-up: the name lives in the record it empties
     QStringList expected(28);
     expected[7] = expected[13] = ZeroDate.toString(Qt::ISODate);
     QCOMPARE(record(f.config), expected);
@@ -211,12 +178,12 @@ void TstDM::loadMissingEmptiesRecord()
 
 void TstDM::deleteAndReAddKeepsStatusRows()
 {
-    TFixture f;
+    TDataFixture f;
     {
         TDM1 dm;
     }
     const QString progSite = f.dir.file(QStringLiteral("ProgSite.DAT"));
-    exec(progSite, QStringLiteral("INSERT INTO ProgSite VALUES ('Tool', 'Site A', 1, 1, 0, 'F1')"));
+    sqlExec(progSite, QStringLiteral("INSERT INTO ProgSite VALUES ('Tool', 'Site A', 1, 1, 0, 'F1')"));
     TDM1 dm;
     dm.AddProgram(QStringLiteral("Tool"));
     dm.DeleteProgram(QStringLiteral("Tool"));
@@ -227,14 +194,14 @@ void TstDM::deleteAndReAddKeepsStatusRows()
     dm.AddProgram(QStringLiteral("Tool"));
     dm.LoadPrograms(names);
     QCOMPARE(names, QStringList{QStringLiteral("Tool")});
-    QCOMPARE(value(progSite, QStringLiteral("SELECT Submitted || Published || OldVersion || FileID FROM ProgSite "
+    QCOMPARE(sqlValue(progSite, QStringLiteral("SELECT Submitted || Published || OldVersion || FileID FROM ProgSite "
                                             "WHERE ProgramName = 'Tool'")),
              QStringLiteral("110F1"));
 }
 
 void TstDM::duplicateAddIsRefusedAndLaterSavesWork()
 {
-    TFixture f;
+    TDataFixture f;
     TDM1 dm;
     dm.AddProgram(QStringLiteral("Tool"));
     QVERIFY_THROWS_EXCEPTION(EDatabaseError, dm.AddProgram(QStringLiteral("Tool")));
@@ -243,7 +210,7 @@ void TstDM::duplicateAddIsRefusedAndLaterSavesWork()
     fillRecord(f.config, QStringLiteral("Second"));
     dm.SaveProgram(QStringLiteral("Second"));
     const QString file = f.dir.file(QStringLiteral("Programs.DAT"));
-    QCOMPARE(column(file, QStringLiteral("SELECT ProgramName || ' ' || Version FROM Programs ORDER BY 1")),
+    QCOMPARE(sqlColumn(file, QStringLiteral("SELECT ProgramName || ' ' || Version FROM Programs ORDER BY 1")),
              (QStringList{QStringLiteral("Second 2.1"), QStringLiteral("Tool 2.1")}));
 }
 
@@ -277,26 +244,26 @@ void TstDM::oldLayoutUpgradedOnce()
     QFETCH(QString, added);
     QFETCH(QString, addedValue);
     QFETCH(QString, description);
-    TFixture f;
+    TDataFixture f;
     const QString file = f.dir.file(table + QStringLiteral(".DAT"));
-    exec(file, QStringLiteral("CREATE TABLE %1 (%2); INSERT INTO %1 VALUES (%3); PRAGMA user_version = 100")
+    sqlExec(file, QStringLiteral("CREATE TABLE %1 (%2); INSERT INTO %1 VALUES (%3); PRAGMA user_version = 100")
                    .arg(table, oldLayout, row));
     if (table == QLatin1String("ProgSite"))
-        exec(file, QStringLiteral("CREATE INDEX SiteName ON ProgSite (SiteName)"));
-    const QStringList oldFields = column(file, QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table));
+        sqlExec(file, QStringLiteral("CREATE INDEX SiteName ON ProgSite (SiteName)"));
+    const QStringList oldFields = sqlColumn(file, QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table));
 
     for (int start = 0; start < 2; ++start) {
         TDM1 dm;
         QCOMPARE(f.dialogs.texts(), QStringList());
-        QCOMPARE(value(file, QStringLiteral("PRAGMA user_version")), QStringLiteral("101"));
-        QCOMPARE(column(file, QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table)),
+        QCOMPARE(sqlValue(file, QStringLiteral("PRAGMA user_version")), QStringLiteral("101"));
+        QCOMPARE(sqlColumn(file, QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table)),
                  oldFields + QStringList{added});
-        QCOMPARE(value(file, QStringLiteral("SELECT count(*) FROM %1").arg(table)), QStringLiteral("1"));
-        QCOMPARE(value(file, QStringLiteral("SELECT %1 FROM %2").arg(added, table)), addedValue);
-        QCOMPARE(value(file, QStringLiteral("SELECT Value FROM TableInfo WHERE Name = 'Description'")), description);
+        QCOMPARE(sqlValue(file, QStringLiteral("SELECT count(*) FROM %1").arg(table)), QStringLiteral("1"));
+        QCOMPARE(sqlValue(file, QStringLiteral("SELECT %1 FROM %2").arg(added, table)), addedValue);
+        QCOMPARE(sqlValue(file, QStringLiteral("SELECT Value FROM TableInfo WHERE Name = 'Description'")), description);
     }
     if (table == QLatin1String("ProgSite"))
-        QCOMPARE(value(file, QStringLiteral("SELECT count(*) FROM pragma_index_list('ProgSite') WHERE name = 'SiteName'")),
+        QCOMPARE(sqlValue(file, QStringLiteral("SELECT count(*) FROM pragma_index_list('ProgSite') WHERE name = 'SiteName'")),
                  QStringLiteral("1"));
 }
 
@@ -314,7 +281,7 @@ void TstDM::damagedHeaderRepaired_data()
 void TstDM::damagedHeaderRepaired()
 {
     QFETCH(QByteArray, header);
-    TFixture f;
+    TDataFixture f;
     const QString file = f.dir.file(QStringLiteral("Programs.DAT"));
     {
         TDM1 dm;
@@ -335,13 +302,13 @@ void TstDM::damagedHeaderRepaired()
     QCOMPARE(f.config.ProgramName, QStringLiteral("Beta"));
     QCOMPARE(f.config.Desc800, QString(2000, u'x'));
     QCOMPARE(f.dir.read(QStringLiteral("Programs.DAT.damaged")), damaged);
-    QCOMPARE(value(file, QStringLiteral("PRAGMA user_version")), QStringLiteral("101"));
-    QCOMPARE(value(file, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    QCOMPARE(sqlValue(file, QStringLiteral("PRAGMA user_version")), QStringLiteral("101"));
+    QCOMPARE(sqlValue(file, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
 }
 
 void TstDM::damagedPageLosesOnlyItsRows()
 {
-    TFixture f;
+    TDataFixture f;
     const QString file = f.dir.file(QStringLiteral("Programs.DAT"));
     const int total = 40;
     {
@@ -352,8 +319,8 @@ void TstDM::damagedPageLosesOnlyItsRows()
             dm.SaveProgram(f.config.ProgramName);
         }
     }
-    const int pageSize = value(file, QStringLiteral("PRAGMA page_size")).toInt();
-    const QStringList leaves = column(
+    const int pageSize = sqlValue(file, QStringLiteral("PRAGMA page_size")).toInt();
+    const QStringList leaves = sqlColumn(
         file, QStringLiteral("SELECT pageno || ' ' || ncell FROM dbstat WHERE name = 'Programs' AND pagetype = 'leaf' "
                              "ORDER BY pageno"));
     QVERIFY(leaves.size() > 4);
@@ -377,7 +344,7 @@ void TstDM::damagedPageLosesOnlyItsRows()
 
 void TstDM::unrepairableFileShownOnceAndKept()
 {
-    TFixture f;
+    TDataFixture f;
     QByteArray noise(8192, '\0');
     QRandomGenerator rng(3);
     for (char &c : noise)
@@ -419,7 +386,7 @@ void TstDM::fixUpsClearOnlyMakerAccounts()
         {"73161", "kelp1", "Author 5521", false, false},
         {"", "", "", false, false},
     };
-    TFixture f;
+    TDataFixture f;
     {
         TDM1 dm;
     }
@@ -440,7 +407,7 @@ void TstDM::fixUpsClearOnlyMakerAccounts()
     }
     TDM1 dm;
     QCOMPARE(f.dialogs.texts(), QStringList());
-    const QStringList rows = column(sites, QStringLiteral("SELECT Username || '|' || Password || '|' || UserNotes "
+    const QStringList rows = sqlColumn(sites, QStringLiteral("SELECT Username || '|' || Password || '|' || UserNotes "
                                                           "FROM Sites ORDER BY CAST(SiteName AS INTEGER)"));
     QCOMPARE(rows.size(), int(std::size(cases)));
     for (int i = 0; i < rows.size(); ++i) {
