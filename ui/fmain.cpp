@@ -4,7 +4,6 @@
 #include "animate.h"
 #include "config.h"
 #include "dm.h"
-#include "errors.h"
 #include "fdatasel.h"
 #include "fconfig.h"
 #include "fsites.h"
@@ -47,12 +46,6 @@ void showWindow(QWidget *window)
     window->activateWindow();
 }
 
-// The catalogue import of the data module.
-bool importCatalogue()
-{
-    throw TException(QStringLiteral("The site catalogue import is not available yet."));
-}
-
 } // namespace
 
 TForm1::TForm1(QWidget *parent)
@@ -91,7 +84,7 @@ TForm1::TForm1(QWidget *parent)
             if (QAction *item = findChild<QAction *>(QStringLiteral("Checkforupdates1")))
                 item->setEnabled(enabled);
         },
-        [] { return importCatalogue(); },
+        [] { return DM1 && DM1->UpdateSites(); },
     });
 }
 
@@ -386,6 +379,14 @@ void TForm1::setStatusText(const QString &text)
 void TForm1::Checkforupdates1Click()
 {
     m_update->Check();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    // A check waiting for the server ends at once rather than at its time-out.
+    if (m_update->running())
+        m_update->HttpCli1().abort();
+    QMainWindow::closeEvent(event);
 }
 
 void TForm1::keyPressEvent(QKeyEvent *event)

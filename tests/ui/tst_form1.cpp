@@ -1,6 +1,8 @@
 #include "aboutbox.h"
 #include "application.h"
 #include "config.h"
+#include "datafixture.h"
+#include "dm.h"
 #include "fmain.h"
 #include "helpwindow.h"
 #include "httptestserver.h"
@@ -17,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QToolButton>
 #include <QSignalSpy>
@@ -62,6 +65,7 @@ private slots:
     void aboutBox();
     void barsShowAndHide();
     void helpHasContentsAndKeywords();
+    void checkForSiteUpdatesImportsTheCatalogue();
 
 private:
     // Types an address into the box, presses Enter and waits for the page.
@@ -281,6 +285,31 @@ void TstForm1::helpHasContentsAndKeywords()
     QVERIFY(shown < help.keywordList()->count());
     QTest::keyClick(help.keywordEdit(), Qt::Key_Return);
     QVERIFY(help.browser()->toPlainText().contains(QStringLiteral("PAD")));
+}
+
+void TstForm1::checkForSiteUpdatesImportsTheCatalogue()
+{
+    m_dir->write(u"sites.csv"_qs, "Alpha Downloads,http://alpha.example/,,Fine,True,False,False,US,4,False\r\n"
+                                  "\"Beta, Inc\",http://beta.example/,http://beta.example/submit,,False,True,False,DE,,False\r\n");
+    QProcess zip;
+    zip.setWorkingDirectory(m_dir->path());
+    zip.start(u"zip"_qs, {u"-q"_qs, u"served.zip"_qs, u"sites.csv"_qs});
+    QVERIFY(zip.waitForFinished() && zip.exitCode() == 0);
+    QFile::remove(m_dir->file(u"sites.csv"_qs));
+    m_server->setFile("/download/kpver.ini", "[Versions]\r\nKelsprintVer=1.0\r\nSiteVer=3\r\n");
+    m_server->setFile("/download/sites.zip", m_dir->read(u"served.zip"_qs));
+    AppConfig->UpdateUrl = m_server->url();
+
+    TDM1 dm(qApp);
+    m_form->findChild<QAction *>(u"Checkforupdates1"_qs)->trigger();
+
+    QCOMPARE(m_dialogs->texts(), QStringList{u"Quorvane Submit|Site data updated"_qs});
+    QCOMPARE(AppConfig->SiteVer, 3.0);
+    QCOMPARE(sqlColumn(u"Sites.DAT"_qs, u"SELECT SiteName FROM Sites ORDER BY SiteName"_qs),
+             (QStringList{u"Alpha Downloads"_qs, u"Beta, Inc"_qs}));
+    QVERIFY(m_form->StatusText().startsWith(u"Received "_qs));
+    QVERIFY(m_form->findChild<QAction *>(u"Checkforupdates1"_qs)->isEnabled());
+    QVERIFY(!QFile::exists(m_dir->file(u"sites.zip"_qs)));
 }
 
 int main(int argc, char *argv[])
