@@ -3,6 +3,7 @@
 #include "dialogs.h"
 #include "dm.h"
 #include "errors.h"
+#include "fields.h"
 #include "showerror.h"
 #include "sqlite.h"
 #include "textfile.h"
@@ -82,59 +83,6 @@ void extractCatalogue(const QString &archive)
 
 constexpr int CatalogueColumns = 10;
 
-QStringView trimmedView(QStringView s)
-{
-    qsizetype from = 0, to = s.size();
-    while (from < to && s[from].unicode() <= 32)
-        ++from;
-    while (to > from && s[to - 1].unicode() <= 32)
-        --to;
-    return s.sliced(from, to - from);
-}
-
-// The ten columns of a catalogue line, read in one pass: columns are
-// separated by commas outside double quotes, a doubled quote stands for one
-// (a lone quote only switches quoting and is kept), quotes enclosing the
-// whole column are removed, then the blanks around it; a column past the end
-// of the line is empty. `doubled` holds the columns that needed their quotes
-// undoubled.
-void catalogueColumns(QStringView line, std::array<QStringView, CatalogueColumns> &columns,
-                      std::array<QString, CatalogueColumns> &doubled)
-{
-    const qsizetype n = line.size();
-    qsizetype i = 0;
-    bool more = true; // the previous column ended at a comma
-    for (int c = 0; c < CatalogueColumns; ++c) {
-        if (!more) {
-            columns[c] = QStringView();
-            continue;
-        }
-        const qsizetype start = i;
-        bool quoted = false;
-        bool pairs = false;
-        for (; i < n && !(line[i] == u',' && !quoted); ++i) {
-            if (line[i] != u'"')
-                continue;
-            if (i + 1 < n && line[i + 1] == u'"') {
-                ++i;
-                pairs = true;
-            } else {
-                quoted = !quoted;
-            }
-        }
-        QStringView column = line.sliced(start, i - start);
-        if (pairs) {
-            doubled[c] = column.toString().replace(QStringLiteral("\"\""), QStringLiteral("\""));
-            column = doubled[c];
-        }
-        if (!column.isEmpty() && column.front() == u'"' && column.back() == u'"')
-            column = column.size() == 1 ? QStringView() : column.sliced(1, column.size() - 2);
-        columns[c] = trimmedView(column);
-        more = i < n;
-        ++i;
-    }
-}
-
 // Calls `take` with each line of a text: a line ends at CR, LF or CR LF; a
 // break at the very end does not start another line.
 template<typename F>
@@ -194,7 +142,7 @@ bool TDM1::UpdateSites()
         std::array<QStringView, CatalogueColumns> columns;
         std::array<QString, CatalogueColumns> doubled;
         forEachLine(text, [&](QStringView line) {
-            catalogueColumns(line, columns, doubled);
+            SplitFields(line, u',', columns, doubled);
             upsert.reset();
             for (int c = 0; c < 4; ++c)
                 upsert.bind(c + 1, columns[c]);

@@ -52,12 +52,17 @@ QString readTextFile(const QString &path)
     return decodeText(bytes);
 }
 
-QString trimBlanks(QStringView s)
+QStringView blankTrimmed(QStringView s)
 {
     qsizetype b = 0, e = s.size();
     while (b < e && isBlank(s[b]))
         ++b;
     while (e > b && isBlank(s[e - 1]))
         --e;
-    return s.mid(b, e - b).toString();
+    return s.sliced(b, e - b);
+}
+
+QString trimBlanks(QStringView s)
+{
+    return blankTrimmed(s).toString();
 }

@@ -22,3 +22,4 @@ inline bool isBlank(QChar c)
 
 // The text without the blanks at either end.
 QString trimBlanks(QStringView s);
+QStringView blankTrimmed(QStringView s);

@@ -22,40 +22,6 @@ QString FileNameNoExt(const QString &fileName)
     return dot < 0 ? name : name.left(dot);
 }
 
-QString GetField(const QString &line, QChar delim, int index)
-{
-    const qsizetype n = line.size();
-    qsizetype i = 0;
-    bool quoted = false;
-    // A lone quote flips the flag; a doubled one is a literal quote, and the
-    // position moves onto its second half.
-    auto stepQuote = [&] {
-        if (line[i] != u'"')
-            return;
-        if (i + 1 < n && line[i + 1] == u'"')
-            ++i;
-        else
-            quoted = !quoted;
-    };
-
-    for (int count = 0; i < n && count < index; ++i) {
-        stepQuote();
-        if (line[i] == delim && !quoted)
-            ++count;
-    }
-
-    quoted = false;
-    QString field;
-    for (; i < n && !(line[i] == delim && !quoted); ++i) {
-        stepQuote();
-        field += line[i];
-    }
-
-    if (!field.isEmpty() && field.front() == u'"' && field.back() == u'"')
-        field = field.size() < 2 ? QString() : field.mid(1, field.size() - 2);
-    return trimBlanks(field);
-}
-
 QString HtmlDecode(const QString &text)
 {
     // "&amp;" goes first, so an entity whose ampersand is itself escaped

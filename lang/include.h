@@ -3,6 +3,7 @@
 // The text functions the whole program shares. AppDir and TranslateMsg live
 // in the core (the data store needs them too) and are offered here as well.
 #include "appdir.h"
+#include "fields.h"
 #include "translatemsg.h"
 
 #include <QDate>
@@ -13,13 +14,6 @@
 // "/" and "\" both separate folders, and a drive colon ends the folder part
 // too. A name without a point comes back whole.
 QString FileNameNoExt(const QString &fileName);
-
-// Field index (0 is the first) of a line split at delim. Double quotes group:
-// a delimiter inside quotes belongs to the field, a doubled quote stands for
-// one quote, quotes enclosing the whole field are removed, and then the
-// blanks (codes 0 to 32) around the field. An index past the last field gives
-// the empty text.
-QString GetField(const QString &line, QChar delim, int index);
 
 // Replaces &amp; &quot; &nbsp; &lt; &gt; &apos; in that order, ignoring case.
 QString HtmlDecode(const QString &text);
