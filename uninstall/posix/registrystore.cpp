@@ -1,0 +1,209 @@
+#include "registrystore.h"
+
+#include "wholefile.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char ValuesFile[] = "values";
+
+bool SameName(const std::string &a, const std::string &b)
+{
+    return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
+}
+
+// A real folder, not a link to one: a link could lead out of the store or
+// round in a circle.
+bool IsKeyFolder(const fs::directory_entry &entry)
+{
+    std::error_code ec;
+    return entry.symlink_status(ec).type() == fs::file_type::directory;
+}
+
+// The subfolder of folder named name, the exact spelling first, else any
+// spelling.
+std::optional<fs::path> FindChild(const fs::path &folder, const std::string &name)
+{
+    std::error_code ec;
+    std::optional<fs::path> found;
+    for (const fs::directory_entry &entry : fs::directory_iterator(folder, ec)) {
+        const std::string entryName = entry.path().filename().string();
+        if (!IsKeyFolder(entry) || !SameName(entryName, name))
+            continue;
+        if (entryName == name)
+            return entry.path();
+        if (!found)
+            found = entry.path();
+    }
+    return found;
+}
+
+std::vector<std::string> SplitKey(const std::string &key)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= key.size()) {
+        std::size_t end = key.find('\\', start);
+        if (end == std::string::npos)
+            end = key.size();
+        if (end > start)
+            parts.push_back(key.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+struct TValueLines
+{
+    std::vector<std::string> lines;
+
+    explicit TValueLines(const fs::path &file)
+    {
+        std::error_code ec;
+        if (!fs::is_regular_file(file, ec))
+            return;
+        const std::string text = ReadWholeFile(file.string());
+        std::size_t start = 0;
+        while (start < text.size()) {
+            std::size_t end = text.find('\n', start);
+            if (end == std::string::npos)
+                end = text.size();
+            std::string line = text.substr(start, end - start);
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            lines.push_back(line);
+            start = end + 1;
+        }
+    }
+
+    std::vector<std::string>::iterator find(const std::string &name)
+    {
+        return std::find_if(lines.begin(), lines.end(), [&name](const std::string &line) {
+            const std::size_t eq = line.find('=');
+            return eq != std::string::npos && SameName(line.substr(0, eq), name);
+        });
+    }
+};
+
+// Registry failures are silent: a file-system error is the failure result.
+template <typename F, typename R>
+R Quietly(F work, R failed)
+{
+    try {
+        return work();
+    } catch (const std::exception &) {
+        return failed;
+    }
+}
+
+} // namespace
+
+TRegistryStore::TRegistryStore(fs::path root)
+    : m_root(std::move(root))
+{
+}
+
+std::optional<fs::path> TRegistryStore::keyFolder(THive hive, const std::string &key, bool create) const
+{
+    const std::vector<std::string> parts = SplitKey(key);
+    if (std::any_of(parts.begin(), parts.end(), [](const std::string &part) {
+            return part == "." || part == ".." || part.find('/') != std::string::npos;
+        }))
+        return std::nullopt;
+
+    std::error_code ec;
+    if (create)
+        fs::create_directories(m_root, ec);
+    fs::path folder = m_root;
+    const std::string hiveName = hive == THive::LocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+    std::vector<std::string> path{hiveName};
+    path.insert(path.end(), parts.begin(), parts.end());
+    for (const std::string &part : path) {
+        std::optional<fs::path> next = FindChild(folder, part);
+        if (!next && create && fs::create_directory(folder / part, ec))
+            next = folder / part;
+        if (!next)
+            return std::nullopt;
+        folder = *next;
+    }
+    return folder;
+}
+
+bool TRegistryStore::deleteValue(THive hive, const std::string &key, const std::string &name)
+{
+    return Quietly([&] {
+        const std::optional<fs::path> folder = keyFolder(hive, key, false);
+        if (!folder)
+            return false;
+        TValueLines values(*folder / ValuesFile);
+        const auto line = values.find(name);
+        if (line == values.lines.end())
+            return false;
+        values.lines.erase(line);
+        std::string text;
+        for (const std::string &l : values.lines)
+            text += l + '\n';
+        WriteWholeFile((*folder / ValuesFile).string(), text);
+        return true;
+    }, false);
+}
+
+std::vector<std::string> TRegistryStore::subKeys(THive hive, const std::string &key)
+{
+    return Quietly([&] {
+        std::vector<std::string> names;
+        const std::optional<fs::path> folder = keyFolder(hive, key, false);
+        if (!folder)
+            return names;
+        for (const fs::directory_entry &entry : fs::directory_iterator(*folder)) {
+            if (IsKeyFolder(entry))
+                names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) {
+            return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) < 0;
+        });
+        return names;
+    }, std::vector<std::string>());
+}
+
+bool TRegistryStore::deleteKey(THive hive, const std::string &key)
+{
+    return Quietly([&] {
+        const std::optional<fs::path> folder = keyFolder(hive, key, false);
+        if (!folder || SplitKey(key).empty())
+            return false;
+        // Only a key without subkeys goes, and nothing but its values file
+        // goes with its folder.
+        for (const fs::directory_entry &entry : fs::directory_iterator(*folder)) {
+            if (entry.path().filename() != ValuesFile || IsKeyFolder(entry))
+                return false;
+        }
+        fs::remove(*folder / ValuesFile);
+        return fs::remove(*folder);
+    }, false);
+}
+
+bool TRegistryStore::createKey(THive hive, const std::string &key)
+{
+    return Quietly([&] { return keyFolder(hive, key, true).has_value(); }, false);
+}
+
+std::optional<std::string> TRegistryStore::readValue(THive hive, const std::string &key, const std::string &name)
+{
+    return Quietly([&]() -> std::optional<std::string> {
+        const std::optional<fs::path> folder = keyFolder(hive, key, false);
+        if (!folder)
+            return std::nullopt;
+        TValueLines values(*folder / ValuesFile);
+        const auto line = values.find(name);
+        if (line == values.lines.end())
+            return std::nullopt;
+        return line->substr(line->find('=') + 1);
+    }, std::optional<std::string>());
+}
