@@ -26,22 +26,31 @@ bool IsKeyFolder(const fs::directory_entry &entry)
     return entry.symlink_status(ec).type() == fs::file_type::directory;
 }
 
-// The subfolder of folder named name, the exact spelling first, else any
-// spelling.
-std::optional<fs::path> FindChild(const fs::path &folder, const std::string &name)
+// The subfolders of folder named name, the exact spelling first, then the
+// others that differ in case only.
+std::vector<fs::path> Children(const fs::path &folder, const std::string &name)
 {
     std::error_code ec;
-    std::optional<fs::path> found;
+    std::vector<fs::path> found;
     for (const fs::directory_entry &entry : fs::directory_iterator(folder, ec)) {
         const std::string entryName = entry.path().filename().string();
-        if (!IsKeyFolder(entry) || !SameName(entryName, name))
-            continue;
-        if (entryName == name)
-            return entry.path();
-        if (!found)
-            found = entry.path();
+        if (IsKeyFolder(entry) && SameName(entryName, name))
+            found.insert(entryName == name ? found.begin() : found.end(), entry.path());
     }
     return found;
+}
+
+// The folder below folder that the names lead to. Folders whose names differ
+// in case only are one key, so each of them is tried.
+std::optional<fs::path> Resolve(const fs::path &folder, const std::vector<std::string> &names, std::size_t from)
+{
+    if (from == names.size())
+        return folder;
+    for (const fs::path &child : Children(folder, names[from])) {
+        if (std::optional<fs::path> found = Resolve(child, names, from + 1))
+            return found;
+    }
+    return std::nullopt;
 }
 
 std::vector<std::string> SplitKey(const std::string &key)
@@ -111,26 +120,23 @@ TRegistryStore::TRegistryStore(fs::path root)
 
 std::optional<fs::path> TRegistryStore::keyFolder(THive hive, const std::string &key, bool create) const
 {
-    const std::vector<std::string> parts = SplitKey(key);
-    if (std::any_of(parts.begin(), parts.end(), [](const std::string &part) {
-            return part == "." || part == ".." || part.find('/') != std::string::npos;
+    std::vector<std::string> names = SplitKey(key);
+    if (std::any_of(names.begin(), names.end(), [](const std::string &name) {
+            return name == "." || name == ".." || name.find('/') != std::string::npos;
         }))
         return std::nullopt;
+    names.insert(names.begin(), hive == THive::LocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER");
+    if (std::optional<fs::path> found = Resolve(m_root, names, 0); found || !create)
+        return found;
 
     std::error_code ec;
-    if (create)
-        fs::create_directories(m_root, ec);
+    fs::create_directories(m_root, ec);
     fs::path folder = m_root;
-    const std::string hiveName = hive == THive::LocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
-    std::vector<std::string> path{hiveName};
-    path.insert(path.end(), parts.begin(), parts.end());
-    for (const std::string &part : path) {
-        std::optional<fs::path> next = FindChild(folder, part);
-        if (!next && create && fs::create_directory(folder / part, ec))
-            next = folder / part;
-        if (!next)
+    for (const std::string &name : names) {
+        const std::vector<fs::path> existing = Children(folder, name);
+        folder = existing.empty() ? folder / name : existing.front();
+        if (existing.empty() && !fs::create_directory(folder, ec))
             return std::nullopt;
-        folder = *next;
     }
     return folder;
 }

@@ -11,7 +11,8 @@
 // store's folder one folder per hive ("HKEY_LOCAL_MACHINE",
 // "HKEY_CURRENT_USER"), below that one folder per key, and the key's values as
 // name=value lines in the file "values" in the key's folder. Names match
-// without regard to case. A key name "." or "..", or one holding "/", names no
+// without regard to case; folders whose names differ in case only are taken
+// as one key. A key name "." or "..", or one holding "/", names no
 // key, so no key path leads out of the store.
 class TRegistryStore
 {
