@@ -1,6 +1,7 @@
 #include "uninstall.h"
 
 #include "exini.h"
+#include "wholefile.h"
 
 #include <exception>
 #include <vector>
@@ -19,22 +20,6 @@ bool IsSep(char c)
 std::string Join(const std::string &folder, const std::string &name)
 {
     return !folder.empty() && IsSep(folder.back()) ? folder + name : folder + PathSep + name;
-}
-
-std::vector<std::string> SplitLines(const std::string &text)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n')
-            ++end;
-        start = end + 1;
-    }
-    return lines;
 }
 
 } // namespace

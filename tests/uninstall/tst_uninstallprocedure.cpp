@@ -6,11 +6,6 @@
 
 namespace {
 
-QStringList L(const std::vector<std::string> &lines)
-{
-    return Lines(lines);
-}
-
 const std::string UninstallKey = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const std::string ShellFolders = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
@@ -22,7 +17,7 @@ const QByteArray Config = "[Settings]\nAppName=App\nInstallType=Full\nAppPath=/i
                           "[UnRegistry]\nRootKey=HKEY_CURRENT_USER\nOpenKey=Software\\Vendor\nKeyValue=Path\n";
 
 // What the second stage of Config removes before its question.
-const QStringList Registry = L({
+const QStringList Registry = Lines({
     "regDeleteValue HKCU\\Software\\Vendor Path",
     "regDeleteKey HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\App Group\\Sub B\\Deep",
     "regDeleteKey HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\App Group\\Sub B",
@@ -32,7 +27,7 @@ const QStringList Registry = L({
 });
 const std::string Question = "ask Uninstall: Do you wish to completely uninstall the application in /inst/App "
                              "including any user-created data?";
-const QStringList Finish = L({
+const QStringList Finish = Lines({
     "deleteFile /tmp/uninstall.cfg",
     "deleteAtRestart /tmp/uninstall.exe",
     "box Finished: App has been Uninstalled.",
@@ -102,21 +97,21 @@ void TstUninstallProcedure::stageChoice_data()
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QStringList>("log");
 
-    const QStringList second = L({"deleteFile /tmp/uninstall.cfg", "deleteAtRestart /tmp/uninstall.exe",
+    const QStringList second = Lines({"deleteFile /tmp/uninstall.cfg", "deleteAtRestart /tmp/uninstall.exe",
                                   "box Finished:  has been Uninstalled."});
-    QTest::newRow("neither") << QStringList() << L({"box OK To Delete: This file may be deleted"});
-    QTest::newRow("uninstall.cfg first") << L({"install.cfg", "uninstall.cfg"}) << second;
+    QTest::newRow("neither") << QStringList() << Lines({"box OK To Delete: This file may be deleted"});
+    QTest::newRow("uninstall.cfg first") << Lines({"install.cfg", "uninstall.cfg"}) << second;
     QTest::newRow("name in capitals")
-        << L({"UNINSTALL.CFG"})
-        << L({"deleteFile /tmp/UNINSTALL.CFG", "deleteAtRestart /tmp/uninstall.exe",
+        << Lines({"UNINSTALL.CFG"})
+        << Lines({"deleteFile /tmp/UNINSTALL.CFG", "deleteAtRestart /tmp/uninstall.exe",
                        "box Finished:  has been Uninstalled."});
     QTest::newRow("install.cfg")
-        << L({"install.cfg"})
-        << L({"iniWrite /tmp/install.cfg [Settings] AppPath=/tmp", "iniFlush /tmp/install.cfg",
+        << Lines({"install.cfg"})
+        << Lines({"iniWrite /tmp/install.cfg [Settings] AppPath=/tmp", "iniFlush /tmp/install.cfg",
                        "copyFile /tmp/uninstall.exe -> /tmp/uninstall.exe",
                        "copyFile /tmp/install.cfg -> /tmp/uninstall.cfg", "createProcess /tmp/uninstall.exe"});
-    QTest::newRow("other files only") << L({"setup.cfg", "uninstall.cfg.bak"})
-                                      << L({"box OK To Delete: This file may be deleted"});
+    QTest::newRow("other files only") << Lines({"setup.cfg", "uninstall.cfg.bak"})
+                                      << Lines({"box OK To Delete: This file may be deleted"});
 }
 
 void TstUninstallProcedure::stageChoice()
@@ -140,26 +135,26 @@ void TstUninstallProcedure::firstStage_data()
     QTest::addColumn<QStringList>("log");
 
     QTest::newRow("hands over") << "/inst/App/uninstall" << "/tmp/" << true << false
-                                << L({"iniWrite /inst/App/install.cfg [Settings] AppPath=/inst/App",
+                                << Lines({"iniWrite /inst/App/install.cfg [Settings] AppPath=/inst/App",
                                                "iniFlush /inst/App/install.cfg",
                                                "copyFile /inst/App/uninstall -> /tmp/uninstall.exe",
                                                "copyFile /inst/App/install.cfg -> /tmp/uninstall.cfg",
                                                "createProcess /tmp/uninstall.exe"});
     QTest::newRow("root keeps separator") << "/uninstall" << "/var/tmp" << true << false
-                                          << L({"iniWrite /install.cfg [Settings] AppPath=/",
+                                          << Lines({"iniWrite /install.cfg [Settings] AppPath=/",
                                                          "iniFlush /install.cfg",
                                                          "copyFile /uninstall -> /var/tmp/uninstall.exe",
                                                          "copyFile /install.cfg -> /var/tmp/uninstall.cfg",
                                                          "createProcess /var/tmp/uninstall.exe"});
     QTest::newRow("copy does not start") << "/inst/App/uninstall" << "/tmp/" << false << false
-                                         << L({"iniWrite /inst/App/install.cfg [Settings] AppPath=/inst/App",
+                                         << Lines({"iniWrite /inst/App/install.cfg [Settings] AppPath=/inst/App",
                                                         "iniFlush /inst/App/install.cfg",
                                                         "copyFile /inst/App/uninstall -> /tmp/uninstall.exe",
                                                         "copyFile /inst/App/install.cfg -> /tmp/uninstall.cfg",
                                                         "box Error: Failed to execute program."});
     QTest::newRow("configuration not writable")
         << "/inst/App/uninstall" << "/tmp/" << true << true
-        << L({"box Application Error: Unable to write to /inst/App/install.cfg"});
+        << Lines({"box Application Error: Unable to write to /inst/App/install.cfg"});
 }
 
 void TstUninstallProcedure::firstStage()
@@ -202,10 +197,10 @@ void TstUninstallProcedure::secondStage_data()
     const QByteArray noGroup = "[FullInstall]\nproggroup=\n";
 
     QTest::newRow("answer Yes") << Config << QList<bool>{true}
-                                << Registry + L({Question + " -> Yes", "shellDelete /inst/App"}) + Finish;
+                                << Registry + Lines({Question + " -> Yes", "shellDelete /inst/App"}) + Finish;
     QTest::newRow("answer No") << Config << QList<bool>{false}
                                << Registry
-                                      + L({Question + " -> No", "deleteFile /inst/App/app.exe",
+                                      + Lines({Question + " -> No", "deleteFile /inst/App/app.exe",
                                                     "deleteFile /inst/App/help.chm"})
                                       + Finish;
     QTest::newRow("empty AppPath") << QByteArray(Config).replace("AppPath=/inst/App\n", "AppPath=\n")
@@ -213,22 +208,22 @@ void TstUninstallProcedure::secondStage_data()
     QTest::newRow("missing and undeletable files")
         << settings + group + "[FullIcons]\n1=G;gone.exe\n2=G;locked.dll\n3=G;app.exe\n" << QList<bool>{false}
         << Registry.mid(1)
-               + L({Question + " -> No", "box Error: /inst/App/locked.dll could not be not deleted",
+               + Lines({Question + " -> No", "box Error: /inst/App/locked.dll could not be not deleted",
                              "deleteFile /inst/App/app.exe"})
                + Finish;
     QTest::newRow("no InstallType")
         << "[Settings]\nAppName=App\nAppPath=/inst/App\n[Install]\nproggroup=App Group\n[Icons]\n1=G;help.chm\n"
                "[FullIcons]\n1=G;app.exe\n" + registry
         << QList<bool>{false}
-        << Registry + L({Question + " -> No", "deleteFile /inst/App/help.chm"}) + Finish;
+        << Registry + Lines({Question + " -> No", "deleteFile /inst/App/help.chm"}) + Finish;
     QTest::newRow("RootKey exactly HKEY_LOCAL_MACHINE")
         << QByteArray("[Settings]\nAppName=App\n[Install]\nproggroup=\n"
            "[UnRegistry]\nRootKey=HKEY_LOCAL_MACHINE\nOpenKey=Software\\Vendor\nKeyValue=Path\n")
-        << QList<bool>() << L({"regDeleteValue HKLM\\Software\\Vendor Path"}) + Finish;
+        << QList<bool>() << Lines({"regDeleteValue HKLM\\Software\\Vendor Path"}) + Finish;
     QTest::newRow("RootKey in lower case")
         << QByteArray("[Settings]\nAppName=App\n[Install]\nproggroup=\n"
            "[UnRegistry]\nRootKey=hkey_local_machine\nOpenKey=Software\\Vendor\nKeyValue=Path\n")
-        << QList<bool>() << L({"regDeleteValue HKCU\\Software\\Vendor Path"}) + Finish;
+        << QList<bool>() << Lines({"regDeleteValue HKCU\\Software\\Vendor Path"}) + Finish;
     QTest::newRow("OpenKey missing")
         << QByteArray("[Settings]\nAppName=App\n[Install]\nproggroup=\n"
            "[UnRegistry]\nRootKey=HKEY_LOCAL_MACHINE\nOpenKey=Software\\Nothing\nKeyValue=Path\n")
@@ -239,26 +234,26 @@ void TstUninstallProcedure::secondStage_data()
         << QList<bool>() << Finish;
     QTest::newRow("no proggroup: AppName")
         << QByteArray("[Settings]\nAppName=App Group\n") << QList<bool>()
-        << Registry.mid(1) + Finish.mid(0, 2) + L({"box Finished: App Group has been Uninstalled."});
+        << Registry.mid(1) + Finish.mid(0, 2) + Lines({"box Finished: App Group has been Uninstalled."});
     QTest::newRow("neither proggroup nor AppName")
         << QByteArray("[Settings]\nInstallType=Full\n") << QList<bool>()
-        << Finish.mid(0, 2) + L({"box Finished:  has been Uninstalled."});
+        << Finish.mid(0, 2) + Lines({"box Finished:  has been Uninstalled."});
     QTest::newRow("quoted field holding ;")
         << settings + noGroup + "[FullIcons]\n1=G;\"my;file.txt\";x\n" << QList<bool>{false}
-        << L({Question + " -> No", "deleteFile /inst/App/my;file.txt"}) + Finish;
+        << Lines({Question + " -> No", "deleteFile /inst/App/my;file.txt"}) + Finish;
     QTest::newRow("one field, empty value, key twice")
         << settings + noGroup + "[FullIcons]\n1=app.exe\n2=\nk=G;help.chm\nK=G;app.exe\n" << QList<bool>{false}
-        << L({Question + " -> No", "deleteFile /inst/App/help.chm"}) + Finish;
+        << Lines({Question + " -> No", "deleteFile /inst/App/help.chm"}) + Finish;
     QTest::newRow("AppPath a root: no question")
         << QByteArray(Config).replace("AppPath=/inst/App\n", "AppPath=/\n") << QList<bool>()
-        << Registry + L({"deleteFile /app.exe"}) + Finish;
+        << Registry + Lines({"deleteFile /app.exe"}) + Finish;
     QTest::newRow("AppPath the home folder: no question")
         << QByteArray(Config).replace("AppPath=/inst/App\n", "AppPath=/home/user\n") << QList<bool>()
         << Registry + Finish;
     QTest::newRow("icon names leading out skipped")
         << settings + noGroup + "[FullIcons]\n1=G;/inst/App/app.exe\n2=G;../other/x\n3=G;sub/../../other/x\n4=G;.\n"
                       "5=G;help.chm\n"
-        << QList<bool>{false} << L({Question + " -> No", "deleteFile /inst/App/help.chm"}) + Finish;
+        << QList<bool>{false} << Lines({Question + " -> No", "deleteFile /inst/App/help.chm"}) + Finish;
     QTest::newRow("group name leading out skipped")
         << QByteArray("[Settings]\nAppName=App\n[Install]\nproggroup=..\n") << QList<bool>() << Finish;
     QTest::newRow("group name empty after separators skipped")
@@ -287,10 +282,10 @@ void TstUninstallProcedure::programGroup_data()
     QTest::addColumn<QString>("fallback");   // the platform's default folder
     QTest::addColumn<QStringList>("log");
 
-    QTest::newRow("value") << "/menu" << "/apps" << L({"shellDelete /menu/App Group"});
-    QTest::newRow("value ending in separator") << "/menu/" << "" << L({"shellDelete /menu/App Group"});
-    QTest::newRow("no value, default folder") << QString() << "/apps" << L({"shellDelete /apps/App Group"});
-    QTest::newRow("empty value, default folder") << "" << "/apps" << L({"shellDelete /apps/App Group"});
+    QTest::newRow("value") << "/menu" << "/apps" << Lines({"shellDelete /menu/App Group"});
+    QTest::newRow("value ending in separator") << "/menu/" << "" << Lines({"shellDelete /menu/App Group"});
+    QTest::newRow("no value, default folder") << QString() << "/apps" << Lines({"shellDelete /apps/App Group"});
+    QTest::newRow("empty value, default folder") << "" << "/apps" << Lines({"shellDelete /apps/App Group"});
     QTest::newRow("no value, no default folder") << QString() << "" << QStringList();
     QTest::newRow("empty value, no default folder") << "" << "" << QStringList();
 }
@@ -310,7 +305,7 @@ void TstUninstallProcedure::programGroup()
     TUninstaller(p).Run();
     if (programs.isNull())
         log.prepend(QStringLiteral("regCreateKey HKCU\\Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer"));
-    QCOMPARE(Log(p), Log(log + Finish.mid(0, 2) + L({"box Finished: App Group has been Uninstalled."})));
+    QCOMPARE(Log(p), Log(log + Finish.mid(0, 2) + Lines({"box Finished: App Group has been Uninstalled."})));
 }
 
 void TstUninstallProcedure::ownRemoval_data()
@@ -321,21 +316,21 @@ void TstUninstallProcedure::ownRemoval_data()
     QTest::addColumn<QByteArray>("written");   // null: not written
     QTest::addColumn<QStringList>("log");
 
-    const QStringList finished = L({"box Finished: App has been Uninstalled."});
+    const QStringList finished = Lines({"box Finished: App has been Uninstalled."});
     QTest::newRow("NT family") << 2 << QByteArray() << "UNINST~1.EXE" << QByteArray()
-                               << L({"deleteAtRestart /tmp/uninstall.exe"}) + finished;
+                               << Lines({"deleteAtRestart /tmp/uninstall.exe"}) + finished;
     QTest::newRow("Windows 98, no WININIT.INI")
         << 1 << QByteArray() << "/TMP/UNINST~1.EXE" << QByteArray("[rename]\r\nNUL=/TMP/UNINST~1.EXE\r\n")
-        << L({"writeFile /windows/WININIT.INI"}) + finished;
+        << Lines({"writeFile /windows/WININIT.INI"}) + finished;
     QTest::newRow("Windows 98, WININIT.INI appended")
         << 1 << QByteArray("[rename]\nNUL=C:\\OLD.EXE\n[other]\nx=1") << "/TMP/UNINST~1.EXE"
         << QByteArray("[rename]\r\nNUL=C:\\OLD.EXE\r\n[other]\r\nx=1\r\nNUL=/TMP/UNINST~1.EXE\r\n")
-        << L({"writeFile /windows/WININIT.INI"}) + finished;
+        << Lines({"writeFile /windows/WININIT.INI"}) + finished;
     QTest::newRow("Windows 98, no short name") << 1 << QByteArray() << "" << QByteArray("[rename]\r\nNUL=\r\n")
-                                               << L({"writeFile /windows/WININIT.INI"}) + finished;
+                                               << Lines({"writeFile /windows/WININIT.INI"}) + finished;
     QTest::newRow("Windows 98, WININIT.INI unreadable")
         << 1 << QByteArray("locked") << "X" << QByteArray("locked")
-        << L({"box Application Error: Cannot open file \"/windows/WININIT.INI\""});
+        << Lines({"box Application Error: Cannot open file \"/windows/WININIT.INI\""});
 }
 
 void TstUninstallProcedure::ownRemoval()
@@ -357,7 +352,7 @@ void TstUninstallProcedure::ownRemoval()
     if (wininit == "locked")
         p.locked.insert(file);
     QCOMPARE(TUninstaller(p).Run(), wininit == "locked" ? 1 : 0);
-    QCOMPARE(Log(p), Log(L({"deleteFile /tmp/uninstall.cfg"}) + log));
+    QCOMPARE(Log(p), Log(Lines({"deleteFile /tmp/uninstall.cfg"}) + log));
     QCOMPARE(QByteArray::fromStdString(p.contents(file)), written);
 }
 
@@ -367,7 +362,7 @@ void TstUninstallProcedure::configNotDeleted()
     p.files["/tmp/uninstall.cfg"] = "[Settings]\nAppName=App\n[Install]\nproggroup=\n";
     p.locked.insert("/tmp/uninstall.cfg");
     TUninstaller(p).Run();
-    QCOMPARE(Log(p), Log(L({"box Error: /tmp/uninstall.cfg could not be not deleted"}) + Finish.mid(1)));
+    QCOMPARE(Log(p), Log(Lines({"box Error: /tmp/uninstall.cfg could not be not deleted"}) + Finish.mid(1)));
 }
 
 void TstUninstallProcedure::deleteFolder_data()
@@ -375,8 +370,8 @@ void TstUninstallProcedure::deleteFolder_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QStringList>("log");
 
-    QTest::newRow("folder") << "/inst/App" << L({"shellDelete /inst/App"});
-    QTest::newRow("final separator removed") << "/inst/App/" << L({"shellDelete /inst/App"});
+    QTest::newRow("folder") << "/inst/App" << Lines({"shellDelete /inst/App"});
+    QTest::newRow("final separator removed") << "/inst/App/" << Lines({"shellDelete /inst/App"});
     QTest::newRow("empty") << "" << QStringList();
     QTest::newRow("root") << "/" << QStringList();
     QTest::newRow("home") << "/home/user/" << QStringList();

@@ -19,11 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool SameName(const std::string &a, const std::string &b)
-{
-    return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
-}
-
 // The absolute form of path with links, "." and ".." resolved and no final
 // separator (unless it is "/"); empty when that cannot be had.
 fs::path Resolved(const std::string &path)

@@ -1,6 +1,7 @@
 #include "profiletext.h"
 
 #include "exini.h"
+#include "wholefile.h"
 
 #include <algorithm>
 
@@ -51,17 +52,7 @@ TProfileText::TProfileText(const std::string &text)
 {
     if (text.find("\r\n") != std::string::npos)
         m_eol = "\r\n";
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        m_lines.push_back(line);
-        start = end + 1;
-    }
+    m_lines = SplitLines(text);
 }
 
 TProfileText::Range TProfileText::findSection(const std::string &section) const

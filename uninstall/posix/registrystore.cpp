@@ -13,11 +13,6 @@ namespace {
 
 const char ValuesFile[] = "values";
 
-bool SameName(const std::string &a, const std::string &b)
-{
-    return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
-}
-
 // A real folder, not a link to one: a link could lead out of the store or
 // round in a circle.
 bool IsKeyFolder(const fs::directory_entry &entry)
@@ -77,18 +72,7 @@ struct TValueLines
         std::error_code ec;
         if (!fs::is_regular_file(file, ec))
             return;
-        const std::string text = ReadWholeFile(file.string());
-        std::size_t start = 0;
-        while (start < text.size()) {
-            std::size_t end = text.find('\n', start);
-            if (end == std::string::npos)
-                end = text.size();
-            std::string line = text.substr(start, end - start);
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            lines.push_back(line);
-            start = end + 1;
-        }
+        lines = SplitLines(ReadWholeFile(file.string()));
     }
 
     std::vector<std::string>::iterator find(const std::string &name)
@@ -112,6 +96,11 @@ R Quietly(F work, R failed)
 }
 
 } // namespace
+
+bool SameName(const std::string &a, const std::string &b)
+{
+    return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
+}
 
 TRegistryStore::TRegistryStore(fs::path root)
     : m_root(std::move(root))

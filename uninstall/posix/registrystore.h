@@ -14,6 +14,10 @@
 // without regard to case; folders whose names differ in case only are taken
 // as one key. A key name "." or "..", or one holding "/", names no
 // key, so no key path leads out of the store.
+// True when two names are the same apart from letter case, as the store and
+// the file names of Windows compare them.
+bool SameName(const std::string &a, const std::string &b);
+
 class TRegistryStore
 {
 public:
