@@ -16,6 +16,12 @@ bool IsSep(char c)
     return c == PathSep || c == '/';
 }
 
+// Either separator, whichever system a name was written for.
+bool IsAnySep(char c)
+{
+    return c == '\\' || c == '/';
+}
+
 // folder + separator + name, without doubling a separator that folder ends in.
 std::string Join(const std::string &folder, const std::string &name)
 {
@@ -26,13 +32,13 @@ std::string Join(const std::string &folder, const std::string &name)
 
 bool IsNameInside(const std::string &name)
 {
-    if (name.empty() || IsSep(name.front()) || (name.size() > 1 && name[1] == ':'))
+    if (name.empty() || IsAnySep(name.front()) || (name.size() > 1 && name[1] == ':'))
         return false;
     bool named = false;
     std::size_t start = 0;
     while (start <= name.size()) {
         std::size_t end = start;
-        while (end < name.size() && !IsSep(name[end]))
+        while (end < name.size() && !IsAnySep(name[end]))
             ++end;
         const std::string part = name.substr(start, end - start);
         if (part == "..")
@@ -92,17 +98,17 @@ void TUninstaller::FirstStage(const std::string &configFile)
 void TUninstaller::SecondStage(const std::string &configFile)
 {
     const TExInifile ini(m_platform, configFile);
-    m_appName = ini.ReadString("Settings", "AppName", {});
-    m_installType = ini.ReadString("Settings", "InstallType", {});
-    m_groupName = ini.ReadString(m_installType + "Install", "proggroup", m_appName);
-    m_appPath = ini.ReadString("Settings", "AppPath", {});
-    m_rootKey = ini.ReadString("UnRegistry", "RootKey", {});
-    m_openKey = ini.ReadString("UnRegistry", "OpenKey", {});
-    m_keyValue = ini.ReadString("UnRegistry", "KeyValue", {});
+    const std::string appName = ini.ReadString("Settings", "AppName", {});
+    const std::string installType = ini.ReadString("Settings", "InstallType", {});
+    m_groupName = ini.ReadString(installType + "Install", "proggroup", appName);
+    const std::string appPath = ini.ReadString("Settings", "AppPath", {});
+    const std::string rootKey = ini.ReadString("UnRegistry", "RootKey", {});
+    const std::string openKey = ini.ReadString("UnRegistry", "OpenKey", {});
+    const std::string keyValue = ini.ReadString("UnRegistry", "KeyValue", {});
 
-    if (!m_rootKey.empty() && !m_openKey.empty() && !m_keyValue.empty()) {
-        const THive hive = m_rootKey == "HKEY_LOCAL_MACHINE" ? THive::LocalMachine : THive::CurrentUser;
-        m_platform.regDeleteValue(hive, m_openKey, m_keyValue);
+    if (!rootKey.empty() && !openKey.empty() && !keyValue.empty()) {
+        const THive hive = rootKey == "HKEY_LOCAL_MACHINE" ? THive::LocalMachine : THive::CurrentUser;
+        m_platform.regDeleteValue(hive, openKey, keyValue);
     }
 
     // A group name like "\" or ".." would name the whole list of installed
@@ -115,21 +121,21 @@ void TUninstaller::SecondStage(const std::string &configFile)
     // A root, the home folder or the temporary folder is never deleted as a
     // whole, so for those only the listed files go, without asking.
     bool wholeFolder = false;
-    if (!m_appPath.empty() && !m_platform.isProtectedFolder(m_appPath)
-        && m_platform.messageBox("Do you wish to completely uninstall the application in " + m_appPath
+    if (!appPath.empty() && !m_platform.isProtectedFolder(appPath)
+        && m_platform.messageBox("Do you wish to completely uninstall the application in " + appPath
                                      + " including any user-created data?",
                                  "Uninstall", TButtons::YesNo)) {
-        DeleteFolder(m_appPath);
+        DeleteFolder(appPath);
         wholeFolder = true;
     }
     if (!wholeFolder) {
         std::vector<std::string> icons;
-        ini.ReadSectionValues(m_installType + "Icons", icons);
+        ini.ReadSectionValues(installType + "Icons", icons);
         for (const std::string &line : icons) {
             const std::string fileName = ExtractField(line.substr(line.find('=') + 1), ';', 1);
-            if (m_appPath.empty() || !IsNameInside(fileName))
+            if (appPath.empty() || !IsNameInside(fileName))
                 continue;
-            const std::string file = Join(m_appPath, fileName);
+            const std::string file = Join(appPath, fileName);
             if (m_platform.fileExists(file) && !m_platform.deleteFile(file))
                 m_platform.messageBox(file + " could not be not deleted", "Error", TButtons::Ok);
         }
@@ -138,7 +144,7 @@ void TUninstaller::SecondStage(const std::string &configFile)
     if (!m_platform.deleteFile(configFile))
         m_platform.messageBox(configFile + " could not be not deleted", "Error", TButtons::Ok);
     RemoveSelf();
-    m_platform.messageBox(m_appName + " has been Uninstalled.", "Finished", TButtons::Ok);
+    m_platform.messageBox(appName + " has been Uninstalled.", "Finished", TButtons::Ok);
 }
 
 void TUninstaller::RemoveSelf()

@@ -40,14 +40,8 @@ private:
 
     TUninstallPlatform &m_platform;
     std::string m_appDir;
-    // From the configuration file, read at the start of the second stage.
-    std::string m_appName;
-    std::string m_installType;
+    // The Start-menu group's name, read at the start of the second stage.
     std::string m_groupName;
-    std::string m_appPath;
-    std::string m_rootKey;
-    std::string m_openKey;
-    std::string m_keyValue;
 };
 
 // True when name is a non-empty relative path that stays inside the folder it

@@ -256,8 +256,10 @@ void TstUninstallProcedure::secondStage_data()
         << QList<bool>{false} << Lines({Question + " -> No", "deleteFile /inst/App/help.chm"}) + Finish;
     QTest::newRow("group name leading out skipped")
         << QByteArray("[Settings]\nAppName=App\n[Install]\nproggroup=..\n") << QList<bool>() << Finish;
-    QTest::newRow("group name empty after separators skipped")
+    QTest::newRow("group name a separator skipped")
         << QByteArray("[Settings]\nAppName=App\n[Install]\nproggroup=/\n") << QList<bool>() << Finish;
+    QTest::newRow("group name a Windows separator skipped")
+        << QByteArray("[Settings]\nAppName=App\n[Install]\nproggroup=\\\n") << QList<bool>() << Finish;
 }
 
 void TstUninstallProcedure::secondStage()
