@@ -1,0 +1,58 @@
+#include "wholefile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+
+namespace {
+
+[[noreturn]] void Fail(const char *what, const std::string &path)
+{
+    throw std::runtime_error(std::string(what) + " \"" + path + "\". " + std::strerror(errno));
+}
+
+} // namespace
+
+std::string ReadWholeFile(const std::string &path)
+{
+    errno = 0;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        Fail("Cannot open file", path);
+    std::string data;
+    char chunk[4096];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
+        data.append(chunk, static_cast<std::size_t>(in.gcount()));
+    if (in.bad())
+        Fail("Cannot read file", path);
+    return data;
+}
+
+void WriteWholeFile(const std::string &path, const std::string &data)
+{
+    errno = 0;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out)
+        Fail("Cannot create file", path);
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
+    out.close();
+    if (!out)
+        Fail("Cannot write file", path);
+}
+
+std::vector<std::string> SplitLines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n')
+            ++end;
+        start = end + 1;
+    }
+    return lines;
+}
