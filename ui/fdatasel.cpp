@@ -1,5 +1,7 @@
 #include "fdatasel.h"
 
+#include "selectorwindow.h"
+
 TfrmData *frmData = nullptr;
 
 TfrmData::TfrmData(QWidget *parent)
@@ -7,6 +9,7 @@ TfrmData::TfrmData(QWidget *parent)
 {
     frmData = this;
     setObjectName(QStringLiteral("frmData"));
+    Language1 = prepareSelector(this, QStringLiteral("Data selector"), QRect(413, 136, 259, 555));
 }
 
 TfrmData::~TfrmData()

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+class TLanguage;
+
 // The data selector window, created hidden at start-up.
 class TfrmData final : public QWidget
 {
@@ -10,6 +12,8 @@ class TfrmData final : public QWidget
 public:
     explicit TfrmData(QWidget *parent = nullptr);
     ~TfrmData() override;
+
+    TLanguage *Language1 = nullptr;
 };
 
 // The data selector; set from the moment it is allocated.

@@ -1,5 +1,7 @@
 #include "fsites.h"
 
+#include "selectorwindow.h"
+
 TfrmSites *frmSites = nullptr;
 
 TfrmSites::TfrmSites(QWidget *parent)
@@ -7,6 +9,7 @@ TfrmSites::TfrmSites(QWidget *parent)
 {
     frmSites = this;
     setObjectName(QStringLiteral("frmSites"));
+    Language1 = prepareSelector(this, QStringLiteral("Site selector"), QRect(706, 128, 256, 512));
 }
 
 TfrmSites::~TfrmSites()

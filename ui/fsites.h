@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+class TLanguage;
+
 // The site selector window, created hidden at start-up.
 class TfrmSites final : public QWidget
 {
@@ -10,6 +12,8 @@ class TfrmSites final : public QWidget
 public:
     explicit TfrmSites(QWidget *parent = nullptr);
     ~TfrmSites() override;
+
+    TLanguage *Language1 = nullptr;
 };
 
 // The site selector; set from the moment it is allocated.

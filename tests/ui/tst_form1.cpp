@@ -3,7 +3,9 @@
 #include "config.h"
 #include "datafixture.h"
 #include "dm.h"
+#include "fdatasel.h"
 #include "fmain.h"
+#include "fsites.h"
 #include "helpwindow.h"
 #include "httptestserver.h"
 #include "inifile.h"
@@ -64,6 +66,7 @@ private slots:
     void aboutBox_data();
     void aboutBox();
     void barsShowAndHide();
+    void selectorsTranslatedAtCreation();
     void helpHasContentsAndKeywords();
     void checkForSiteUpdatesImportsTheCatalogue();
 
@@ -266,6 +269,20 @@ void TstForm1::barsShowAndHide()
     QVERIFY(!status->isChecked() && !m_form->StatusBar1->isVisible());
     toolbar->trigger();
     QVERIFY(m_form->CoolBar1->isVisible());
+}
+
+void TstForm1::selectorsTranslatedAtCreation()
+{
+    const TIniFile german(m_dir->file(u"Deutsch.lng"_qs));
+    AppConfig->Language = QStringLiteral("Deutsch");
+    TfrmData data;
+    TfrmSites sites;
+    QCOMPARE(data.windowTitle(), german.readString(u"Translations"_qs, u"frmData.Caption"_qs, {}));
+    QCOMPARE(sites.windowTitle(), german.readString(u"Translations"_qs, u"frmSites.Caption"_qs, {}));
+    QVERIFY(data.windowFlags() & Qt::WindowStaysOnTopHint);
+    AppConfig->Language = QStringLiteral("English");
+    TfrmData english;
+    QCOMPARE(english.windowTitle(), QStringLiteral("Data selector"));
 }
 
 void TstForm1::helpHasContentsAndKeywords()
