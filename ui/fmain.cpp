@@ -383,9 +383,9 @@ void TForm1::Checkforupdates1Click()
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    // A check waiting for the server ends at once rather than at its time-out.
-    if (m_update->running())
-        m_update->HttpCli1().abort();
+    // A running check ends at once rather than at its time-out, and shows or
+    // imports nothing once the window has gone.
+    m_update->Cancel();
     QMainWindow::closeEvent(event);
 }
 

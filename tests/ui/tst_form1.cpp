@@ -13,6 +13,7 @@
 #include "scratchdir.h"
 #include "scripteddialogs.h"
 #include "translatemsg.h"
+#include "updatecheck.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -28,6 +29,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolBar>
 #include <QWebEngineView>
 #include <memory>
@@ -69,6 +71,8 @@ private slots:
     void selectorsTranslatedAtCreation();
     void helpHasContentsAndKeywords();
     void checkForSiteUpdatesImportsTheCatalogue();
+    void closingDuringACheckEndsIt_data();
+    void closingDuringACheckEndsIt();
 
 private:
     // Types an address into the box, presses Enter and waits for the page.
@@ -327,6 +331,43 @@ void TstForm1::checkForSiteUpdatesImportsTheCatalogue()
     QVERIFY(m_form->StatusText().startsWith(u"Received "_qs));
     QVERIFY(m_form->findChild<QAction *>(u"Checkforupdates1"_qs)->isEnabled());
     QVERIFY(!QFile::exists(m_dir->file(u"sites.zip"_qs)));
+}
+
+void TstForm1::closingDuringACheckEndsIt_data()
+{
+    QTest::addColumn<QByteArray>("silent");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("while the version file loads") << QByteArray("/download/kpver.ini") << QStringList();
+    QTest::newRow("while the catalogue loads")
+        << QByteArray("/download/sites.zip") << QStringList{u"Quorvane Submit|Kelsprint version 1.1 is now available."_qs};
+}
+
+void TstForm1::closingDuringACheckEndsIt()
+{
+    QFETCH(QByteArray, silent);
+    QFETCH(QStringList, shown);
+    m_server->setFile("/download/kpver.ini", "[Versions]\r\nKelsprintVer=1.1\r\nSiteVer=3\r\n");
+    m_server->setReply(silent, {"", false}); // accepts and never answers
+    AppConfig->UpdateUrl = m_server->url();
+    TDM1 dm(qApp);
+
+    // The window closes once the server has the request that it leaves unanswered.
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] {
+        if (!m_server->paths.isEmpty() && m_server->paths.constLast() == silent) {
+            watch.stop();
+            m_form->close();
+        }
+    });
+    watch.start(0);
+    m_form->findChild<QAction *>(u"Checkforupdates1"_qs)->trigger();
+
+    // Nothing more is fetched, imported or shown after the window has gone.
+    QVERIFY(!m_form->isVisible());
+    QCOMPARE(m_server->paths.constLast(), silent);
+    QCOMPARE(m_dialogs->texts(), shown);
+    QCOMPARE(AppConfig->SiteVer, 1.0);
+    QVERIFY(!m_form->UpdateCheck().running());
 }
 
 int main(int argc, char *argv[])
