@@ -10,6 +10,7 @@
 #include "httptestserver.h"
 #include "inifile.h"
 #include "language.h"
+#include "pathlists.h"
 #include "scratchdir.h"
 #include "scripteddialogs.h"
 #include "translatemsg.h"
@@ -65,6 +66,7 @@ private slots:
     void pickingFromTheListOpensAtOnce();
     void unannouncedNavigationFilesTheNextOne();
     void languageMenuTranslatesAndSaves();
+    void languageMenuLeadsBackToEnglish();
     void aboutBox_data();
     void aboutBox();
     void barsShowAndHide();
@@ -224,6 +226,44 @@ void TstForm1::languageMenuTranslatesAndSaves()
     QCOMPARE(settings.readString(u"Config"_qs, u"Language"_qs, {}), QStringLiteral("Deutsch"));
     QCOMPARE(TranslateMsg(u"Failed"_qs), german.readString(u"Messages"_qs, u"Failed"_qs, {}));
     QVERIFY(TranslateMsg(u"Failed"_qs) != QStringLiteral("Failed"));
+}
+
+// The texts of the main window that its language list names, by path.
+QMap<QString, QString> translatedTexts(TForm1 *form)
+{
+    QMap<QString, QString> out;
+    for (const QString &path : LanguagePaths(u"Form1"_qs)) {
+        const QString name = path.section(u'.', 1, 1);
+        if (name == QLatin1String("Caption"))
+            out[path] = form->windowTitle();
+        else if (auto *menu = form->findChild<QMenu *>(name))
+            out[path] = menu->title();
+        else if (auto *item = form->findChild<QAction *>(name))
+            out[path] = item->text();
+    }
+    return out;
+}
+
+void TstForm1::languageMenuLeadsBackToEnglish()
+{
+    QVERIFY(QFile::copy(shippedFile(u"English.lng"_qs), m_dir->file(u"English.lng"_qs)));
+    delete m_form;
+    m_form = new TForm1;
+    const QMap<QString, QString> english = translatedTexts(m_form);
+    QCOMPARE(english.size(), LanguagePaths(u"Form1"_qs).size());
+
+    QMap<QString, QAction *> items;
+    for (QAction *a : m_form->Language2->actions())
+        items[a->text()] = a;
+    QCOMPARE(items.keys(), (QStringList{u"Deutsch"_qs, u"English"_qs}));
+    items[u"Deutsch"_qs]->trigger();
+    QVERIFY(translatedTexts(m_form) != english);
+
+    items[u"English"_qs]->trigger();
+    QCOMPARE(translatedTexts(m_form), english);
+    QCOMPARE(AppConfig->Language, u"English"_qs);
+    QCOMPARE(TIniFile(m_dir->file(u"kelsprint.ini"_qs)).readString(u"Config"_qs, u"Language"_qs, {}), u"English"_qs);
+    QCOMPARE(TranslateMsg(u"Failed"_qs), u"Failed"_qs);
 }
 
 void TstForm1::aboutBox_data()
