@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -287,6 +288,11 @@ void TForm1::fillLanguageMenu()
     const QStringList files = QDir(AppDir()).entryList({QStringLiteral("*.lng")}, QDir::Files | QDir::Hidden);
     for (const QString &file : files) {
         const QString name = FileNameNoExt(file);
+        // Every window opens the language as AppDir + name + ".lng"; a file
+        // that this name does not reach (".LNG" where letter case counts)
+        // would be listed but never applied.
+        if (!QFileInfo::exists(AppDir() + name + QStringLiteral(".lng")))
+            continue;
         auto *item = new QAction(QString(name).replace(u'&', QLatin1String("&&")), this);
         item->setObjectName(QStringLiteral("Language_") + name);
         connect(item, &QAction::triggered, this, [this, name] { LangExec(name); });

@@ -67,6 +67,7 @@ private slots:
     void unannouncedNavigationFilesTheNextOne();
     void languageMenuTranslatesAndSaves();
     void languageMenuLeadsBackToEnglish();
+    void languageMenuListsOnlyFilesItCanOpen();
     void aboutBox_data();
     void aboutBox();
     void barsShowAndHide();
@@ -264,6 +265,22 @@ void TstForm1::languageMenuLeadsBackToEnglish()
     QCOMPARE(AppConfig->Language, u"English"_qs);
     QCOMPARE(TIniFile(m_dir->file(u"kelsprint.ini"_qs)).readString(u"Config"_qs, u"Language"_qs, {}), u"English"_qs);
     QCOMPARE(TranslateMsg(u"Failed"_qs), u"Failed"_qs);
+}
+
+void TstForm1::languageMenuListsOnlyFilesItCanOpen()
+{
+    // The language is opened as AppDir + name + ".lng"; on a file system that
+    // tells letter case apart, a file ending in ".LNG" is not found that way.
+    m_dir->write(u"Klingon.LNG"_qs, "[Translations]\r\nForm1.Caption=Klingon\r\n");
+    delete m_form;
+    m_form = new TForm1;
+    QStringList languages;
+    for (QAction *a : m_form->Language2->actions())
+        languages << a->text();
+    QStringList expected{u"Deutsch"_qs};
+    if (QFile::exists(m_dir->file(u"Klingon.lng"_qs)))
+        expected << u"Klingon"_qs; // letter case ignored here
+    QCOMPARE(languages, expected);
 }
 
 void TstForm1::aboutBox_data()
