@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QToolButton>
@@ -68,6 +69,8 @@ private slots:
     void languageMenuTranslatesAndSaves();
     void languageMenuLeadsBackToEnglish();
     void languageMenuListsOnlyFilesItCanOpen();
+    void accessKeysDistinctInEveryLanguage_data();
+    void accessKeysDistinctInEveryLanguage();
     void aboutBox_data();
     void aboutBox();
     void barsShowAndHide();
@@ -281,6 +284,51 @@ void TstForm1::languageMenuListsOnlyFilesItCanOpen()
     if (QFile::exists(m_dir->file(u"Klingon.lng"_qs)))
         expected << u"Klingon"_qs; // letter case ignored here
     QCOMPARE(languages, expected);
+}
+
+// The access key of a caption: the character after a single "&".
+QChar accessKey(const QString &caption)
+{
+    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != u'&')
+            continue;
+        if (caption[i + 1] != u'&')
+            return caption[i + 1].toLower();
+        ++i;
+    }
+    return {};
+}
+
+void TstForm1::accessKeysDistinctInEveryLanguage_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::newRow("English") << "";
+    for (const char *name : {"Deutsch", "Francais", "English"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TstForm1::accessKeysDistinctInEveryLanguage()
+{
+    QFETCH(QString, language);
+    if (!language.isEmpty()) {
+        QFile::remove(m_dir->file(language + u".lng"_qs));
+        QVERIFY(QFile::copy(shippedFile(language + u".lng"_qs), m_dir->file(language + u".lng"_qs)));
+        m_form->LangExec(language);
+    }
+    // The menu bar and each menu, translated items and untranslated ones together.
+    QList<QPair<QString, QList<QAction *>>> menus{{u"menu bar"_qs, m_form->menuBar()->actions()}};
+    for (QMenu *menu : m_form->findChildren<QMenu *>())
+        menus.append({menu->objectName(), menu->actions()});
+    for (const auto &[name, actions] : menus) {
+        QMap<QChar, QString> used;
+        for (QAction *a : actions) {
+            const QChar key = accessKey(a->text());
+            if (key.isNull())
+                continue;
+            QVERIFY2(!used.contains(key), qPrintable(name + u": "_qs + used.value(key) + u" / "_qs + a->text()));
+            used.insert(key, a->text());
+        }
+    }
 }
 
 void TstForm1::aboutBox_data()
