@@ -77,6 +77,7 @@ private slots:
     void selectorsTranslatedAtCreation();
     void helpHasContentsAndKeywords();
     void checkForSiteUpdatesImportsTheCatalogue();
+    void destroyedWhileAPageLoads();
     void closingDuringACheckEndsIt_data();
     void closingDuringACheckEndsIt();
 
@@ -436,6 +437,20 @@ void TstForm1::checkForSiteUpdatesImportsTheCatalogue()
     QVERIFY(m_form->StatusText().startsWith(u"Received "_qs));
     QVERIFY(m_form->findChild<QAction *>(u"Checkforupdates1"_qs)->isEnabled());
     QVERIFY(!QFile::exists(m_dir->file(u"sites.zip"_qs)));
+}
+
+void TstForm1::destroyedWhileAPageLoads()
+{
+    m_server->setReply("/slow", {"", false}); // accepts and never answers
+    QSignalSpy started(m_form->WebBrowser1, &QWebEngineView::loadStarted);
+    m_form->cboUrl->setEditText(url("/slow"));
+    m_form->FindAddress();
+    QVERIFY(started.wait(20000));
+    QTRY_VERIFY(m_server->paths.contains("/slow"));
+    QCOMPARE(m_form->Browse().History(), QStringList{url("/slow")});
+    m_form->close();
+    delete m_form; // the page goes while it still loads
+    m_form = nullptr;
 }
 
 void TstForm1::closingDuringACheckEndsIt_data()
