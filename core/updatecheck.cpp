@@ -115,6 +115,7 @@ void TUpdateCheck::Check()
     if (!AppConfig)
         throw TException(QStringLiteral("The settings are not loaded."));
     m_running = true;
+    m_cancelled = false;
     checkEnabled(false);
     runThenCleanup([this] { runCheck(); },
                    [this] {
@@ -123,11 +124,21 @@ void TUpdateCheck::Check()
                    });
 }
 
+void TUpdateCheck::Cancel()
+{
+    if (!m_running)
+        return;
+    m_cancelled = true;
+    m_http.abort();
+}
+
 void TUpdateCheck::runCheck()
 {
     const QString server = serverUrl();
     const QString versionFile = AppDir() + QStringLiteral("kpver.ini");
     DownloadFile(server + QStringLiteral("/download/kpver.ini"), versionFile);
+    if (m_cancelled)
+        return;
 
     const TIniFile ini(versionFile);
     const double programVer = readVersion(ini, QStringLiteral("KelsprintVer"));
@@ -136,9 +147,13 @@ void TUpdateCheck::runCheck()
     if (programVer > ProgramVersion)
         notice(TranslateMsg(QStringLiteral("Kelsprint version")) + u' ' + formatLocaleNumber(programVer) + u' '
                + TranslateMsg(QStringLiteral("is now available.")));
+    if (m_cancelled)
+        return;
 
     if (siteVer > AppConfig->SiteVer) {
         DownloadFile(server + QStringLiteral("/download/sites.zip"), AppDir() + QStringLiteral("sites.zip"));
+        if (m_cancelled)
+            return;
         if (m_hooks.updateSites()) {
             AppConfig->SiteVer = siteVer;
             notice(TranslateMsg(QStringLiteral("Site data updated")));

@@ -44,6 +44,11 @@ public:
     void Check();
     bool running() const { return m_running; }
 
+    // Ends a running check where it stands: a download that waits ends at
+    // once, and nothing more is fetched, imported or shown. For a window that
+    // closes meanwhile. Does nothing when no check runs.
+    void Cancel();
+
     // Fetches url into fileName (an existing file is emptied) and shows the
     // progress in the status bar. A failure of the HTTP exchange is shown in
     // the status bar and goes no further; other errors go to the caller.
@@ -61,4 +66,5 @@ private:
     Hooks m_hooks;
     THttpCli m_http;
     bool m_running = false;
+    bool m_cancelled = false;
 };

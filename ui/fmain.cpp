@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -287,6 +288,11 @@ void TForm1::fillLanguageMenu()
     const QStringList files = QDir(AppDir()).entryList({QStringLiteral("*.lng")}, QDir::Files | QDir::Hidden);
     for (const QString &file : files) {
         const QString name = FileNameNoExt(file);
+        // Every window opens the language as AppDir + name + ".lng"; a file
+        // that this name does not reach (".LNG" where letter case counts)
+        // would be listed but never applied.
+        if (!QFileInfo::exists(AppDir() + name + QStringLiteral(".lng")))
+            continue;
         auto *item = new QAction(QString(name).replace(u'&', QLatin1String("&&")), this);
         item->setObjectName(QStringLiteral("Language_") + name);
         connect(item, &QAction::triggered, this, [this, name] { LangExec(name); });
@@ -383,9 +389,9 @@ void TForm1::Checkforupdates1Click()
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    // A check waiting for the server ends at once rather than at its time-out.
-    if (m_update->running())
-        m_update->HttpCli1().abort();
+    // A running check ends at once rather than at its time-out, and shows or
+    // imports nothing once the window has gone.
+    m_update->Cancel();
     QMainWindow::closeEvent(event);
 }
 

@@ -101,6 +101,8 @@ THelpWindow::THelpWindow(const QString &folder, QWidget *parent)
     , m_browser(new QTextBrowser)
 {
     setObjectName(QStringLiteral("HelpWindow"));
+    // Closing the main window ends the program, also while help is open.
+    setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("Quorvane Submit Help"));
     resize(760, 520);
 

@@ -183,6 +183,7 @@ void TstTranslations::shippedFiles_data()
     QTest::addColumn<QString>("name");
     QTest::newRow("German") << "Deutsch.lng";
     QTest::newRow("French") << "Francais.lng";
+    QTest::newRow("English, the way back") << "English.lng";
 }
 
 void TstTranslations::shippedFiles()

@@ -10,9 +10,11 @@
 #include "httptestserver.h"
 #include "inifile.h"
 #include "language.h"
+#include "pathlists.h"
 #include "scratchdir.h"
 #include "scripteddialogs.h"
 #include "translatemsg.h"
+#include "updatecheck.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -21,6 +23,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QToolButton>
@@ -28,6 +31,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolBar>
 #include <QWebEngineView>
 #include <memory>
@@ -63,12 +67,19 @@ private slots:
     void pickingFromTheListOpensAtOnce();
     void unannouncedNavigationFilesTheNextOne();
     void languageMenuTranslatesAndSaves();
+    void languageMenuLeadsBackToEnglish();
+    void languageMenuListsOnlyFilesItCanOpen();
+    void accessKeysDistinctInEveryLanguage_data();
+    void accessKeysDistinctInEveryLanguage();
     void aboutBox_data();
     void aboutBox();
     void barsShowAndHide();
     void selectorsTranslatedAtCreation();
     void helpHasContentsAndKeywords();
     void checkForSiteUpdatesImportsTheCatalogue();
+    void destroyedWhileAPageLoads();
+    void closingDuringACheckEndsIt_data();
+    void closingDuringACheckEndsIt();
 
 private:
     // Types an address into the box, presses Enter and waits for the page.
@@ -222,6 +233,105 @@ void TstForm1::languageMenuTranslatesAndSaves()
     QVERIFY(TranslateMsg(u"Failed"_qs) != QStringLiteral("Failed"));
 }
 
+// The texts of the main window that its language list names, by path.
+QMap<QString, QString> translatedTexts(TForm1 *form)
+{
+    QMap<QString, QString> out;
+    for (const QString &path : LanguagePaths(u"Form1"_qs)) {
+        const QString name = path.section(u'.', 1, 1);
+        if (name == QLatin1String("Caption"))
+            out[path] = form->windowTitle();
+        else if (auto *menu = form->findChild<QMenu *>(name))
+            out[path] = menu->title();
+        else if (auto *item = form->findChild<QAction *>(name))
+            out[path] = item->text();
+    }
+    return out;
+}
+
+void TstForm1::languageMenuLeadsBackToEnglish()
+{
+    QVERIFY(QFile::copy(shippedFile(u"English.lng"_qs), m_dir->file(u"English.lng"_qs)));
+    delete m_form;
+    m_form = new TForm1;
+    const QMap<QString, QString> english = translatedTexts(m_form);
+    QCOMPARE(english.size(), LanguagePaths(u"Form1"_qs).size());
+
+    QMap<QString, QAction *> items;
+    for (QAction *a : m_form->Language2->actions())
+        items[a->text()] = a;
+    QCOMPARE(items.keys(), (QStringList{u"Deutsch"_qs, u"English"_qs}));
+    items[u"Deutsch"_qs]->trigger();
+    QVERIFY(translatedTexts(m_form) != english);
+
+    items[u"English"_qs]->trigger();
+    QCOMPARE(translatedTexts(m_form), english);
+    QCOMPARE(AppConfig->Language, u"English"_qs);
+    QCOMPARE(TIniFile(m_dir->file(u"kelsprint.ini"_qs)).readString(u"Config"_qs, u"Language"_qs, {}), u"English"_qs);
+    QCOMPARE(TranslateMsg(u"Failed"_qs), u"Failed"_qs);
+}
+
+void TstForm1::languageMenuListsOnlyFilesItCanOpen()
+{
+    // The language is opened as AppDir + name + ".lng"; on a file system that
+    // tells letter case apart, a file ending in ".LNG" is not found that way.
+    m_dir->write(u"Klingon.LNG"_qs, "[Translations]\r\nForm1.Caption=Klingon\r\n");
+    delete m_form;
+    m_form = new TForm1;
+    QStringList languages;
+    for (QAction *a : m_form->Language2->actions())
+        languages << a->text();
+    QStringList expected{u"Deutsch"_qs};
+    if (QFile::exists(m_dir->file(u"Klingon.lng"_qs)))
+        expected << u"Klingon"_qs; // letter case ignored here
+    QCOMPARE(languages, expected);
+}
+
+// The access key of a caption: the character after a single "&".
+QChar accessKey(const QString &caption)
+{
+    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != u'&')
+            continue;
+        if (caption[i + 1] != u'&')
+            return caption[i + 1].toLower();
+        ++i;
+    }
+    return {};
+}
+
+void TstForm1::accessKeysDistinctInEveryLanguage_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::newRow("English") << "";
+    for (const char *name : {"Deutsch", "Francais", "English"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TstForm1::accessKeysDistinctInEveryLanguage()
+{
+    QFETCH(QString, language);
+    if (!language.isEmpty()) {
+        QFile::remove(m_dir->file(language + u".lng"_qs));
+        QVERIFY(QFile::copy(shippedFile(language + u".lng"_qs), m_dir->file(language + u".lng"_qs)));
+        m_form->LangExec(language);
+    }
+    // The menu bar and each menu, translated items and untranslated ones together.
+    QList<QPair<QString, QList<QAction *>>> menus{{u"menu bar"_qs, m_form->menuBar()->actions()}};
+    for (QMenu *menu : m_form->findChildren<QMenu *>())
+        menus.append({menu->objectName(), menu->actions()});
+    for (const auto &[name, actions] : menus) {
+        QMap<QChar, QString> used;
+        for (QAction *a : actions) {
+            const QChar key = accessKey(a->text());
+            if (key.isNull())
+                continue;
+            QVERIFY2(!used.contains(key), qPrintable(name + u": "_qs + used.value(key) + u" / "_qs + a->text()));
+            used.insert(key, a->text());
+        }
+    }
+}
+
 void TstForm1::aboutBox_data()
 {
     QTest::addColumn<QString>("language");
@@ -327,6 +437,57 @@ void TstForm1::checkForSiteUpdatesImportsTheCatalogue()
     QVERIFY(m_form->StatusText().startsWith(u"Received "_qs));
     QVERIFY(m_form->findChild<QAction *>(u"Checkforupdates1"_qs)->isEnabled());
     QVERIFY(!QFile::exists(m_dir->file(u"sites.zip"_qs)));
+}
+
+void TstForm1::destroyedWhileAPageLoads()
+{
+    m_server->setReply("/slow", {"", false}); // accepts and never answers
+    QSignalSpy started(m_form->WebBrowser1, &QWebEngineView::loadStarted);
+    m_form->cboUrl->setEditText(url("/slow"));
+    m_form->FindAddress();
+    QVERIFY(started.wait(20000));
+    QTRY_VERIFY(m_server->paths.contains("/slow"));
+    QCOMPARE(m_form->Browse().History(), QStringList{url("/slow")});
+    m_form->close();
+    delete m_form; // the page goes while it still loads
+    m_form = nullptr;
+}
+
+void TstForm1::closingDuringACheckEndsIt_data()
+{
+    QTest::addColumn<QByteArray>("silent");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("while the version file loads") << QByteArray("/download/kpver.ini") << QStringList();
+    QTest::newRow("while the catalogue loads")
+        << QByteArray("/download/sites.zip") << QStringList{u"Quorvane Submit|Kelsprint version 1.1 is now available."_qs};
+}
+
+void TstForm1::closingDuringACheckEndsIt()
+{
+    QFETCH(QByteArray, silent);
+    QFETCH(QStringList, shown);
+    m_server->setFile("/download/kpver.ini", "[Versions]\r\nKelsprintVer=1.1\r\nSiteVer=3\r\n");
+    m_server->setReply(silent, {"", false}); // accepts and never answers
+    AppConfig->UpdateUrl = m_server->url();
+    TDM1 dm(qApp);
+
+    // The window closes once the server has the request that it leaves unanswered.
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] {
+        if (!m_server->paths.isEmpty() && m_server->paths.constLast() == silent) {
+            watch.stop();
+            m_form->close();
+        }
+    });
+    watch.start(0);
+    m_form->findChild<QAction *>(u"Checkforupdates1"_qs)->trigger();
+
+    // Nothing more is fetched, imported or shown after the window has gone.
+    QVERIFY(!m_form->isVisible());
+    QCOMPARE(m_server->paths.constLast(), silent);
+    QCOMPARE(m_dialogs->texts(), shown);
+    QCOMPARE(AppConfig->SiteVer, 1.0);
+    QVERIFY(!m_form->UpdateCheck().running());
 }
 
 int main(int argc, char *argv[])

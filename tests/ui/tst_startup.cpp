@@ -5,6 +5,7 @@
 #include "fdatasel.h"
 #include "fmain.h"
 #include "fsites.h"
+#include "helpwindow.h"
 #include "inifile.h"
 #include "scratchdir.h"
 #include "scripteddialogs.h"
@@ -12,6 +13,7 @@
 
 #include <QDir>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
@@ -90,6 +92,7 @@ private slots:
     void signalClosesLikeExit();
     void unreadableSettingsNeverOverwritten();
     void dataModuleErrorShownOnce();
+    void openHelpWindowDoesNotKeepTheProgramRunning();
     void exceptionInHandlerShownAndLoopGoesOn();
 };
 
@@ -181,6 +184,28 @@ void TstStartup::dataModuleErrorShownOnce()
     QCOMPARE(dialogs.calls.size(), 1);
     QCOMPARE(dialogs.calls[0].title, QStringLiteral("Quorvane Submit"));
     QVERIFY(dialogs.calls[0].text.contains(QStringLiteral("Programs.DAT")));
+    QCOMPARE(writes.count(), 1);
+}
+
+void TstStartup::openHelpWindowDoesNotKeepTheProgramRunning()
+{
+    TScratchDir dir;
+    TScriptedDialogs dialogs;
+    TWriteCounter writes(dir.path(), QStringLiteral("kelsprint.ini"));
+    bool helpShown = false;
+    int lastWindowClosed = 0;
+    inLoop([&] {
+        Form1->findChild<QAction *>(QStringLiteral("Index1"))->trigger();
+        helpShown = HelpWindow()->isVisible();
+        QSignalSpy closed(qApp, &QGuiApplication::lastWindowClosed);
+        Form1->findChild<QAction *>(QStringLiteral("Exit1"))->trigger();
+        lastWindowClosed = int(closed.count());
+        if (lastWindowClosed == 0)
+            HelpWindow()->close(); // lets the test end
+    });
+    QCOMPARE(runProgram(*qobject_cast<TApplication *>(qApp), dir.path()), 0);
+    QVERIFY(helpShown);
+    QCOMPARE(lastWindowClosed, 1);
     QCOMPARE(writes.count(), 1);
 }
 
