@@ -22,6 +22,13 @@ bool IsAnySep(char c)
     return c == '\\' || c == '/';
 }
 
+// A name part that Windows shortens to nothing, "." or "..": it drops the
+// dots and blanks that end a name, so "..." or " " name the folder itself.
+bool IsDotsAndBlanks(const std::string &part)
+{
+    return part.find_first_not_of(". ") == std::string::npos;
+}
+
 // folder + separator + name, without doubling a separator that folder ends in.
 std::string Join(const std::string &folder, const std::string &name)
 {
@@ -41,7 +48,7 @@ bool IsNameInside(const std::string &name)
         while (end < name.size() && !IsAnySep(name[end]))
             ++end;
         const std::string part = name.substr(start, end - start);
-        if (part == "..")
+        if (part != "." && !part.empty() && IsDotsAndBlanks(part))
             return false;
         if (!part.empty() && part != ".")
             named = true;

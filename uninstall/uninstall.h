@@ -45,5 +45,6 @@ private:
 };
 
 // True when name is a non-empty relative path that stays inside the folder it
-// is appended to: not absolute, no drive, no ".." part.
+// is appended to: not absolute, no drive, no ".." part nor one of dots and
+// blanks only.
 bool IsNameInside(const std::string &name);

@@ -260,6 +260,15 @@ void TstUninstallProcedure::secondStage_data()
         << QByteArray("[Settings]\nAppName=App\n[Install]\nproggroup=/\n") << QList<bool>() << Finish;
     QTest::newRow("group name a Windows separator skipped")
         << QByteArray("[Settings]\nAppName=App\n[Install]\nproggroup=\\\n") << QList<bool>() << Finish;
+    // Windows drops the dots and blanks that end a name, so these name the
+    // programs folder itself.
+    QTest::newRow("group name of dots skipped")
+        << QByteArray("[Settings]\nAppName=App\n[Install]\nproggroup=...\n") << QList<bool>() << Finish;
+    QTest::newRow("group name of blanks and dots skipped")
+        << QByteArray("[Settings]\nAppName=App\n[Install]\nproggroup=\" . \"\n") << QList<bool>() << Finish;
+    QTest::newRow("group name with a part of dots skipped")
+        << QByteArray("[Settings]\nAppName=App\n[Install]\nproggroup=App Group\\...\n") << QList<bool>()
+        << Finish;
 }
 
 void TstUninstallProcedure::secondStage()

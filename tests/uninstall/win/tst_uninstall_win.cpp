@@ -333,6 +333,22 @@ void SecondStage()
         fs::remove_all(programs + "\\" + name + " Other");
     }
     TUninstaller(real).DeleteKeyTree(THive::CurrentUser, "Software\\QsTestVendor");
+
+    // Group names that Windows shortens to the programs folder itself: the
+    // other groups in it stay.
+    WriteText(programs + "\\Qs Canary\\Canary.lnk", "x");
+    for (const std::string group : {"...", "\". .\"", "Qs Canary\\.."}) {
+        WriteText(dir + "Temp\\uninstall.exe", "x");
+        WriteText(dir + "Temp\\uninstall.cfg", "[Settings]\r\nAppName=Dots\r\n[Install]\r\nproggroup=" + group + "\r\n");
+        TAnsweredPlatform p;
+        p.own = dir + "Temp\\uninstall.exe";
+        CHECK_EQ(TUninstaller(p).Run(), 0);
+        CHECK_EQ(p.boxes, std::vector<std::string>({"Finished: Dots has been Uninstalled."}));
+        if (!Exists(programs + "\\Qs Canary\\Canary.lnk"))
+            check::Fail(__FILE__, __LINE__, "programs folder deleted for the group " + group);
+        WriteText(programs + "\\Qs Canary\\Canary.lnk", "x");
+    }
+    fs::remove_all(programs + "\\Qs Canary");
 }
 
 } // namespace
