@@ -269,6 +269,14 @@ void TstUninstallProcedure::secondStage_data()
     QTest::newRow("group name with a part of dots skipped")
         << QByteArray("[Settings]\nAppName=App\n[Install]\nproggroup=App Group\\...\n") << QList<bool>()
         << Finish;
+    // An installation folder the first stage cannot have written: relative
+    // ones would be taken from the current folder, "." and ".." parts name
+    // another folder. Nothing is asked and nothing deleted in it.
+    for (const char *appPath : {".", "inst/App", "/inst/App/..", "/inst/./App", "/inst/App/...", "/inst/App/ /"}) {
+        QTest::addRow("AppPath %s: nothing in it deleted", appPath)
+            << QByteArray(Config).replace("AppPath=/inst/App\n", "AppPath=\"" + QByteArray(appPath) + "\"\n")
+            << QList<bool>() << Registry + Finish;
+    }
 }
 
 void TstUninstallProcedure::secondStage()
@@ -299,6 +307,9 @@ void TstUninstallProcedure::programGroup_data()
     QTest::newRow("empty value, default folder") << "" << "/apps" << Lines({"shellDelete /apps/App Group"});
     QTest::newRow("no value, no default folder") << QString() << "" << QStringList();
     QTest::newRow("empty value, no default folder") << "" << "" << QStringList();
+    // Relative to whatever the current folder is.
+    QTest::newRow("relative value") << "menu" << "/apps" << QStringList();
+    QTest::newRow("value of one dot") << "." << "/apps" << QStringList();
 }
 
 void TstUninstallProcedure::programGroup()

@@ -349,6 +349,23 @@ void SecondStage()
         WriteText(programs + "\\Qs Canary\\Canary.lnk", "x");
     }
     fs::remove_all(programs + "\\Qs Canary");
+
+    // An installation folder with a part of dots names another folder: no
+    // question, and nothing deleted in or around it.
+    for (const std::string &appPath : {dir + "Program Files\\Qs Kept\\..", dir + "Program Files\\Qs Kept\\..."}) {
+        WriteText(dir + "Program Files\\Qs Kept\\kept.txt", "x");
+        WriteText(dir + "Temp\\uninstall.exe", "x");
+        WriteText(dir + "Temp\\uninstall.cfg", "[Settings]\r\nAppName=Up\r\nAppPath=" + appPath
+                                                 + "\r\n[Install]\r\nproggroup=\r\n[Icons]\r\n1=G;Qs Kept\\kept.txt\r\n"
+                                                   "2=G;kept.txt\r\n");
+        TAnsweredPlatform p;
+        p.own = dir + "Temp\\uninstall.exe";
+        p.answers = {true};
+        CHECK_EQ(TUninstaller(p).Run(), 0);
+        CHECK_EQ(p.boxes, std::vector<std::string>({"Finished: Up has been Uninstalled."}));
+        if (!Exists(dir + "Program Files\\Qs Kept\\kept.txt"))
+            check::Fail(__FILE__, __LINE__, "deleted with AppPath " + appPath);
+    }
 }
 
 } // namespace
