@@ -184,6 +184,15 @@ void TstPosixUninstall::registryStoreStaysInside()
     QVERIFY(p.regSubKeys(THive::CurrentUser, "Software").empty());
     TUninstaller(p).DeleteKeyTree(THive::CurrentUser, "Software\\Link");
     QVERIFY(Exists(config.path() + u"/outside/values"_qs));
+    // A folder whose name holds a backslash is no key: listed, it would name
+    // the key itself or another one, and the deletion would never end.
+    Write(store + u"HKEY_CURRENT_USER/Software/Tree/\\/values"_qs, "x=1\n");
+    Write(store + u"HKEY_CURRENT_USER/Software/Tree/a\\b/values"_qs, "x=1\n");
+    Write(store + u"HKEY_CURRENT_USER/Software/Tree/Sub/values"_qs, "x=1\n");
+    QCOMPARE(p.regSubKeys(THive::CurrentUser, "Software\\Tree"), std::vector<std::string>({"Sub"}));
+    TUninstaller(p).DeleteKeyTree(THive::CurrentUser, "Software\\Tree");
+    QVERIFY(!Exists(store + u"HKEY_CURRENT_USER/Software/Tree/Sub"_qs));
+    QVERIFY(Exists(store + u"HKEY_CURRENT_USER/Software/Tree/\\/values"_qs));
     QVERIFY(!p.regCreateKey(THive::CurrentUser, "Software\\..\\escape"));
     QVERIFY(!Exists(config.path() + u"/quorvane-registry/escape"_qs));
 }
