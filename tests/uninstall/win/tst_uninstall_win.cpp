@@ -260,6 +260,13 @@ void Ini()
     CHECK_EQ(copy.ReadString("UnRegistry", "RootKey", ""), "HKEY_CURRENT_USER");
     CHECK_EQ(copy.ReadString("Settings", "AppName", ""), "Quoted App");
 
+    // Values with blanks or quotes at their ends read back as written.
+    for (const std::string &value : {std::string("C:\\App "), std::string(" C:\\App"), std::string("\"C:\\App\""),
+                                     std::string("'App'")}) {
+        ini.WriteString("Settings", "AppPath", value);
+        CHECK_EQ(ini.ReadString("Settings", "AppPath", ""), value);
+    }
+
     TExInifile nowhere(p, dir + "missing\\install.cfg");
     std::string error;
     try {
