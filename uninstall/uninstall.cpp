@@ -4,6 +4,7 @@
 #include "wholefile.h"
 
 #include <exception>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -96,6 +97,9 @@ TUninstaller::TUninstaller(TUninstallPlatform &platform)
 int TUninstaller::Run()
 {
     try {
+        // An empty folder would be the current one, whose files are not ours.
+        if (m_appDir.empty())
+            throw std::runtime_error("The program's own folder is unknown.");
         if (const std::string cfg = m_platform.findFile(m_appDir, "uninstall.cfg"); !cfg.empty())
             SecondStage(cfg);
         else if (const std::string installCfg = m_platform.findFile(m_appDir, "install.cfg"); !installCfg.empty())

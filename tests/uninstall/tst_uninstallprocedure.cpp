@@ -79,6 +79,8 @@ class TstUninstallProcedure : public QObject
 private slots:
     void stageChoice_data();
     void stageChoice();
+    void ownFolderUnknown_data();
+    void ownFolderUnknown();
     void firstStage_data();
     void firstStage();
     void secondStage_data();
@@ -124,6 +126,27 @@ void TstUninstallProcedure::stageChoice()
         p.files["/tmp/" + name.toStdString()] = "";
     QCOMPARE(TUninstaller(p).Run(), 0);
     QCOMPARE(Log(p), Log(log));
+}
+
+void TstUninstallProcedure::ownFolderUnknown_data()
+{
+    QTest::addColumn<QString>("own");
+    QTest::newRow("no own path") << "";
+    QTest::newRow("own path without folder") << "uninstall.exe";
+}
+
+// Without its own folder the program would take the configuration files of
+// the current folder for its own.
+void TstUninstallProcedure::ownFolderUnknown()
+{
+    QFETCH(QString, own);
+    TScriptedPlatform p;
+    p.own = own.toStdString();
+    p.files["uninstall.cfg"] = "[Settings]\nAppName=App\nAppPath=/inst/App\n";
+    p.files["install.cfg"] = "[Settings]\nAppName=App\n";
+    p.files["/inst/App/app.exe"] = "x";
+    QCOMPARE(TUninstaller(p).Run(), 1);
+    QCOMPARE(Log(p), Log(Lines({"box Application Error: The program's own folder is unknown."})));
 }
 
 void TstUninstallProcedure::firstStage_data()
