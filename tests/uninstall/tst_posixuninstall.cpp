@@ -11,7 +11,9 @@
 #include <QTest>
 
 #include <poll.h>
+#include <csignal>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -119,6 +121,7 @@ private slots:
     void protectedFolders();
     void files();
     void configurationFile();
+    void failedWriteKeepsFiles();
     void noConfiguration();
     void endToEnd_data();
     void endToEnd();
@@ -283,6 +286,37 @@ void TstPosixUninstall::configurationFile()
     TExInifile nowhere(p, S(scratch.path()) + "/missing/install.cfg");
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, nowhere.WriteString("Settings", "AppPath", "/a"));
     QCOMPARE(nowhere.ReadString("Settings", "AppPath", "def"), "def");
+}
+
+// Writes that fail half-way, as on a full disk, leave the files as they were.
+void TstPosixUninstall::failedWriteKeepsFiles()
+{
+    QTemporaryDir scratch;
+    qputenv("XDG_CONFIG_HOME", scratch.path().toUtf8());
+    const QByteArray config = "[Settings]\nAppName=App\nInstallType=Full\n[FullIcons]\n" + QByteArray(200, '1') + "=G;a\n";
+    const QByteArray values = "Path=/inst/App\nOther=" + QByteArray(200, 'x') + '\n';
+    const QString valuesFile = scratch.path() + u"/quorvane-registry/HKEY_CURRENT_USER/Software/Vendor/values"_qs;
+    Write(scratch.path() + u"/install.cfg"_qs, config);
+    Write(valuesFile, values);
+    TPosixPlatform p;
+
+    // Files may grow to 64 bytes only; a longer write fails with EFBIG.
+    rlimit limit = {};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &limit) == 0);
+    const rlimit small = {64, limit.rlim_max};
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+    const bool written = p.iniWrite(S(scratch.path()) + "/install.cfg", "Settings", "AppPath", "/inst/App");
+    const bool deleted = p.regDeleteValue(THive::CurrentUser, "Software\\Vendor", "Path");
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::signal(SIGXFSZ, oldHandler);
+
+    QVERIFY(!written);
+    QVERIFY(!deleted);
+    QCOMPARE(Read(scratch.path() + u"/install.cfg"_qs), config);
+    QCOMPARE(Read(valuesFile), values);
+    QCOMPARE(QDir(scratch.path()).entryList(QDir::Files), QStringList({u"install.cfg"_qs}));
+    QCOMPARE(QFileInfo(valuesFile).dir().entryList(QDir::Files), QStringList({u"values"_qs}));
 }
 
 void TstPosixUninstall::noConfiguration()

@@ -224,7 +224,7 @@ bool TPosixPlatform::iniWrite(const std::string &file, const std::string &sectio
         std::error_code ec;
         TProfileText ini(fs::exists(file, ec) ? ReadWholeFile(file) : std::string());
         ini.write(section, key, value);
-        WriteWholeFile(file, ini.text());
+        ReplaceWholeFile(file, ini.text());
         return true;
     } catch (const std::exception &) {
         return false;

@@ -144,7 +144,7 @@ bool TRegistryStore::deleteValue(THive hive, const std::string &key, const std::
         std::string text;
         for (const std::string &l : values.lines)
             text += l + '\n';
-        WriteWholeFile((*folder / ValuesFile).string(), text);
+        ReplaceWholeFile((*folder / ValuesFile).string(), text);
         return true;
     }, false);
 }
