@@ -91,6 +91,11 @@ std::string PendingRenames()
     return data;
 }
 
+bool SamePath(const std::string &a, const std::string &b)
+{
+    return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
 bool Contains(const std::string &text, const std::string &part)
 {
     return text.find(part) != std::string::npos;
@@ -227,6 +232,11 @@ void Files()
     CHECK(fs::is_directory(windows + "system32"));
     CHECK(!temp.empty() && temp.back() == '\\' && fs::is_directory(temp));
     CHECK_EQ(u.GetPlatformId(), 2);
+
+    // The running program's own path, and its folder with the separator.
+    const std::string own = p.ownPath();
+    CHECK(own.size() > 22 && SamePath(own.substr(own.size() - 22), "\\tst_uninstall_win.exe"));
+    CHECK_EQ(u.AppDir(), own.substr(0, own.size() - 21));
 
     CHECK(p.createProcess("cmd.exe /c exit 0"));
     CHECK(!p.createProcess(dir + "missing.exe"));
