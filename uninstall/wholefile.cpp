@@ -51,6 +51,11 @@ void ReplaceWholeFile(const std::string &path, const std::string &data)
         WriteWholeFile(path, data);
         return;
     }
+    // A file that may not be written stays as it is, though its folder may
+    // allow replacing it.
+    errno = 0;
+    if (!std::ofstream(path, std::ios::binary | std::ios::app))
+        Fail("Cannot create file", path);
     // The new contents go into a file beside it first, which then takes its
     // place: a write that fails half-way leaves the old contents whole.
     const std::string next = path + ".new~";

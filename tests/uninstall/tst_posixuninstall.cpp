@@ -286,6 +286,15 @@ void TstPosixUninstall::configurationFile()
     TExInifile nowhere(p, S(scratch.path()) + "/missing/install.cfg");
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, nowhere.WriteString("Settings", "AppPath", "/a"));
     QCOMPARE(nowhere.ReadString("Settings", "AppPath", "def"), "def");
+
+    // A read-only file is not written, though its folder would allow
+    // replacing it. The superuser may write it anyway.
+    if (::geteuid() != 0) {
+        QVERIFY(::chmod(file.c_str(), 0444) == 0);
+        const QByteArray before = Read(scratch.path() + u"/install.cfg"_qs);
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, ini.WriteString("Settings", "AppPath", "/other"));
+        QCOMPARE(Read(scratch.path() + u"/install.cfg"_qs), before);
+    }
 }
 
 // Writes that fail half-way, as on a full disk, leave the files as they were.
