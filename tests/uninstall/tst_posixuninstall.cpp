@@ -119,6 +119,7 @@ private slots:
     void registryStore();
     void registryStoreStaysInside();
     void protectedFolders();
+    void linksNotFollowed();
     void files();
     void configurationFile();
     void failedWriteKeepsFiles();
@@ -225,6 +226,26 @@ void TstPosixUninstall::protectedFolders()
     QVERIFY(Exists(temp + u"/canary"_qs));
     QVERIFY(!Exists(scratch.path() + u"/App"_qs));
     QVERIFY(Exists(scratch.path()));
+}
+
+// Deleting a folder removes the links in it and a link it is given, never
+// what they lead to, however many separators end the path.
+void TstPosixUninstall::linksNotFollowed()
+{
+    QTemporaryDir scratch;
+    const QString root = scratch.path();
+    Write(root + u"/outside/kept"_qs, "x");
+    Write(root + u"/inst/App/file"_qs, "x");
+    QVERIFY(QFile::link(root + u"/outside"_qs, root + u"/inst/App/out"_qs));
+    QVERIFY(QFile::link(root + u"/outside"_qs, root + u"/inst/Link"_qs));
+    TPosixPlatform p;
+    TUninstaller u(p);
+
+    u.DeleteFolder(S(root + u"/inst/App"_qs));
+    QVERIFY(!Exists(root + u"/inst/App"_qs));
+    u.DeleteFolder(S(root + u"/inst/Link//"_qs));
+    QVERIFY(!QFileInfo(root + u"/inst/Link"_qs).isSymLink());
+    QVERIFY(Exists(root + u"/outside/kept"_qs));
 }
 
 void TstPosixUninstall::files()
