@@ -193,6 +193,21 @@ void Files()
     CHECK(Exists(temp + "qstest-canary.txt"));
     fs::remove(temp + "qstest-canary.txt");
 
+    // A protected folder named by its short (8.3) name is still protected.
+    const std::string longTemp = dir + "A long temporary folder\\";
+    WriteText(longTemp + "canary.txt", "x");
+    char oldTmp[MAX_PATH] = {};
+    const DWORD hadTmp = GetEnvironmentVariableA("TMP", oldTmp, sizeof oldTmp);
+    SetEnvironmentVariableA("TMP", longTemp.c_str());
+    CHECK_EQ(p.tempFolder(), longTemp);
+    const std::string shortTemp = u.GetShortName(longTemp);
+    CHECK(!shortTemp.empty() && shortTemp != longTemp);
+    CHECK(p.isProtectedFolder(shortTemp));
+    CHECK(p.isProtectedFolder(u.GetShortName(dir)));
+    u.DeleteFolder(shortTemp);
+    SetEnvironmentVariableA("TMP", hadTmp ? oldTmp : nullptr);
+    CHECK(Exists(longTemp + "canary.txt"));
+
     WriteText(dir + "new.txt", "new");
     WriteText(dir + "old.txt", "old");
     CHECK(p.copyFile(dir + "new.txt", dir + "old.txt"));
