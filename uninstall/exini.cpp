@@ -16,7 +16,18 @@ std::string TExInifile::ReadString(const std::string &section, const std::string
 
 void TExInifile::WriteString(const std::string &section, const std::string &key, const std::string &value)
 {
-    if (!m_platform.iniWrite(m_fileName, section, key, value))
+    // A read trims blanks and removes quotes around a value and stops at the
+    // line's end and after 2047 characters. Read back otherwise than written,
+    // "AppPath" would name another folder, so such a value is quoted, or
+    // refused when quotes cannot help.
+    const bool blankEnd = !value.empty()
+                          && (static_cast<unsigned char>(value.front()) <= ' '
+                              || static_cast<unsigned char>(value.back()) <= ' ');
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
+                        && value.back() == value.front();
+    const bool unreadable = value.size() > MaxValue || value.find_first_of("\r\n") != std::string::npos;
+    if (unreadable
+        || !m_platform.iniWrite(m_fileName, section, key, blankEnd || quoted ? '"' + value + '"' : value))
         throw std::runtime_error("Unable to write to " + m_fileName);
 }
 

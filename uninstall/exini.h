@@ -15,7 +15,13 @@ public:
     const std::string &FileName() const { return m_fileName; }
 
     std::string ReadString(const std::string &section, const std::string &key, const std::string &def) const;
-    // Throws std::runtime_error "Unable to write to <file>" when the system refuses.
+    // The most characters of a value that a read returns.
+    static constexpr std::size_t MaxValue = 2047;
+
+    // Throws std::runtime_error "Unable to write to <file>" when the system
+    // refuses, or when the value could not be read back as it is (a line
+    // break, more than MaxValue characters). A value with blanks or quotes at
+    // its ends is written in double quotes, which a read removes.
     void WriteString(const std::string &section, const std::string &key, const std::string &value);
     // Merges the section's entries into list as key=value lines: a key with a
     // value replaces the line of the same key (case ignored) or is added, a

@@ -4,6 +4,7 @@
 #include "wholefile.h"
 
 #include <exception>
+#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -20,6 +21,13 @@ bool IsSep(char c)
 bool IsAnySep(char c)
 {
     return c == '\\' || c == '/';
+}
+
+// A name part that Windows shortens to nothing, "." or "..": it drops the
+// dots and blanks that end a name, so "..." or " " name the folder itself.
+bool IsDotsAndBlanks(const std::string &part)
+{
+    return part.find_first_not_of(". ") == std::string::npos;
 }
 
 // folder + separator + name, without doubling a separator that folder ends in.
@@ -41,13 +49,39 @@ bool IsNameInside(const std::string &name)
         while (end < name.size() && !IsAnySep(name[end]))
             ++end;
         const std::string part = name.substr(start, end - start);
-        if (part == "..")
+        if (part != "." && !part.empty() && IsDotsAndBlanks(part))
             return false;
         if (!part.empty() && part != ".")
             named = true;
         start = end + 1;
     }
     return named;
+}
+
+bool IsFullPath(const std::string &path)
+{
+    std::size_t start = 0;
+#ifdef _WIN32
+    const bool drive = path.size() >= 3 && path[1] == ':' && IsAnySep(path[2])
+                       && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    const bool share = path.size() >= 2 && IsAnySep(path[0]) && IsAnySep(path[1]);
+    if (!drive && !share)
+        return false;
+    start = drive ? 3 : 2;
+#else
+    if (path.empty() || path.front() != '/')
+        return false;
+    start = 1;
+#endif
+    while (start < path.size()) {
+        std::size_t end = start;
+        while (end < path.size() && !IsAnySep(path[end]))
+            ++end;
+        if (end > start && IsDotsAndBlanks(path.substr(start, end - start)))
+            return false;
+        start = end + 1;
+    }
+    return true;
 }
 
 TUninstaller::TUninstaller(TUninstallPlatform &platform)
@@ -63,6 +97,9 @@ TUninstaller::TUninstaller(TUninstallPlatform &platform)
 int TUninstaller::Run()
 {
     try {
+        // An empty folder would be the current one, whose files are not ours.
+        if (m_appDir.empty())
+            throw std::runtime_error("The program's own folder is unknown.");
         if (const std::string cfg = m_platform.findFile(m_appDir, "uninstall.cfg"); !cfg.empty())
             SecondStage(cfg);
         else if (const std::string installCfg = m_platform.findFile(m_appDir, "install.cfg"); !installCfg.empty())
@@ -101,7 +138,11 @@ void TUninstaller::SecondStage(const std::string &configFile)
     const std::string appName = ini.ReadString("Settings", "AppName", {});
     const std::string installType = ini.ReadString("Settings", "InstallType", {});
     m_groupName = ini.ReadString(installType + "Install", "proggroup", appName);
-    const std::string appPath = ini.ReadString("Settings", "AppPath", {});
+    // The first stage writes a full path; any other one would lead to the
+    // current folder or out of the installation, so it counts as empty.
+    std::string appPath = ini.ReadString("Settings", "AppPath", {});
+    if (!IsFullPath(appPath))
+        appPath.clear();
     const std::string rootKey = ini.ReadString("UnRegistry", "RootKey", {});
     const std::string openKey = ini.ReadString("UnRegistry", "OpenKey", {});
     const std::string keyValue = ini.ReadString("UnRegistry", "KeyValue", {});
@@ -184,7 +225,7 @@ void TUninstaller::DeleteProgramGroup()
     if (programs.empty())
         programs = m_platform.defaultProgramsFolder();
     // Only a folder inside the Start-menu programs folder is deleted.
-    if (programs.empty() || !IsNameInside(m_groupName))
+    if (!IsFullPath(programs) || !IsNameInside(m_groupName))
         return;
     DeleteFolder(Join(programs, m_groupName));
 }

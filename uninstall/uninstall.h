@@ -45,5 +45,11 @@ private:
 };
 
 // True when name is a non-empty relative path that stays inside the folder it
-// is appended to: not absolute, no drive, no ".." part.
+// is appended to: not absolute, no drive, no ".." part nor one of dots and
+// blanks only.
 bool IsNameInside(const std::string &name);
+
+// True when path is a full path as the first stage writes one: it begins at a
+// root (on Windows a drive's or a network share's) and has no part of dots and
+// blanks only, such as "." or "..".
+bool IsFullPath(const std::string &path);

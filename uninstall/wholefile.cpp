@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
@@ -39,6 +40,38 @@ void WriteWholeFile(const std::string &path, const std::string &data)
     out.close();
     if (!out)
         Fail("Cannot write file", path);
+}
+
+void ReplaceWholeFile(const std::string &path, const std::string &data)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::file_status old = fs::status(path, ec);
+    if (!fs::exists(old)) {
+        WriteWholeFile(path, data);
+        return;
+    }
+    // A file that may not be written stays as it is, though its folder may
+    // allow replacing it.
+    errno = 0;
+    if (!std::ofstream(path, std::ios::binary | std::ios::app))
+        Fail("Cannot create file", path);
+    // The new contents go into a file beside it first, which then takes its
+    // place: a write that fails half-way leaves the old contents whole.
+    const std::string next = path + ".new~";
+    try {
+        WriteWholeFile(next, data);
+    } catch (const std::exception &) {
+        fs::remove(next, ec);
+        throw;
+    }
+    fs::permissions(next, old.permissions(), ec);
+    fs::rename(next, path, ec);
+    if (ec) {
+        const std::string reason = ec.message();
+        fs::remove(next, ec);
+        throw std::runtime_error("Cannot replace file \"" + path + "\". " + reason);
+    }
 }
 
 std::vector<std::string> SplitLines(const std::string &text)

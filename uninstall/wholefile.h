@@ -7,6 +7,9 @@
 // file and the reason.
 std::string ReadWholeFile(const std::string &path);
 void WriteWholeFile(const std::string &path, const std::string &data);
+// As WriteWholeFile, but an existing file keeps its old contents when the
+// write fails.
+void ReplaceWholeFile(const std::string &path, const std::string &data);
 
 // The lines of a text, ended by CR LF, LF or CR; a final line break starts no
 // line of its own.

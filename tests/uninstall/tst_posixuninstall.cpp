@@ -11,7 +11,9 @@
 #include <QTest>
 
 #include <poll.h>
+#include <csignal>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -117,8 +119,10 @@ private slots:
     void registryStore();
     void registryStoreStaysInside();
     void protectedFolders();
+    void linksNotFollowed();
     void files();
     void configurationFile();
+    void failedWriteKeepsFiles();
     void noConfiguration();
     void endToEnd_data();
     void endToEnd();
@@ -184,6 +188,15 @@ void TstPosixUninstall::registryStoreStaysInside()
     QVERIFY(p.regSubKeys(THive::CurrentUser, "Software").empty());
     TUninstaller(p).DeleteKeyTree(THive::CurrentUser, "Software\\Link");
     QVERIFY(Exists(config.path() + u"/outside/values"_qs));
+    // A folder whose name holds a backslash is no key: listed, it would name
+    // the key itself or another one, and the deletion would never end.
+    Write(store + u"HKEY_CURRENT_USER/Software/Tree/\\/values"_qs, "x=1\n");
+    Write(store + u"HKEY_CURRENT_USER/Software/Tree/a\\b/values"_qs, "x=1\n");
+    Write(store + u"HKEY_CURRENT_USER/Software/Tree/Sub/values"_qs, "x=1\n");
+    QCOMPARE(p.regSubKeys(THive::CurrentUser, "Software\\Tree"), std::vector<std::string>({"Sub"}));
+    TUninstaller(p).DeleteKeyTree(THive::CurrentUser, "Software\\Tree");
+    QVERIFY(!Exists(store + u"HKEY_CURRENT_USER/Software/Tree/Sub"_qs));
+    QVERIFY(Exists(store + u"HKEY_CURRENT_USER/Software/Tree/\\/values"_qs));
     QVERIFY(!p.regCreateKey(THive::CurrentUser, "Software\\..\\escape"));
     QVERIFY(!Exists(config.path() + u"/quorvane-registry/escape"_qs));
 }
@@ -213,6 +226,26 @@ void TstPosixUninstall::protectedFolders()
     QVERIFY(Exists(temp + u"/canary"_qs));
     QVERIFY(!Exists(scratch.path() + u"/App"_qs));
     QVERIFY(Exists(scratch.path()));
+}
+
+// Deleting a folder removes the links in it and a link it is given, never
+// what they lead to, however many separators end the path.
+void TstPosixUninstall::linksNotFollowed()
+{
+    QTemporaryDir scratch;
+    const QString root = scratch.path();
+    Write(root + u"/outside/kept"_qs, "x");
+    Write(root + u"/inst/App/file"_qs, "x");
+    QVERIFY(QFile::link(root + u"/outside"_qs, root + u"/inst/App/out"_qs));
+    QVERIFY(QFile::link(root + u"/outside"_qs, root + u"/inst/Link"_qs));
+    TPosixPlatform p;
+    TUninstaller u(p);
+
+    u.DeleteFolder(S(root + u"/inst/App"_qs));
+    QVERIFY(!Exists(root + u"/inst/App"_qs));
+    u.DeleteFolder(S(root + u"/inst/Link//"_qs));
+    QVERIFY(!QFileInfo(root + u"/inst/Link"_qs).isSymLink());
+    QVERIFY(Exists(root + u"/outside/kept"_qs));
 }
 
 void TstPosixUninstall::files()
@@ -274,6 +307,46 @@ void TstPosixUninstall::configurationFile()
     TExInifile nowhere(p, S(scratch.path()) + "/missing/install.cfg");
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, nowhere.WriteString("Settings", "AppPath", "/a"));
     QCOMPARE(nowhere.ReadString("Settings", "AppPath", "def"), "def");
+
+    // A read-only file is not written, though its folder would allow
+    // replacing it. The superuser may write it anyway.
+    if (::geteuid() != 0) {
+        QVERIFY(::chmod(file.c_str(), 0444) == 0);
+        const QByteArray before = Read(scratch.path() + u"/install.cfg"_qs);
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, ini.WriteString("Settings", "AppPath", "/other"));
+        QCOMPARE(Read(scratch.path() + u"/install.cfg"_qs), before);
+    }
+}
+
+// Writes that fail half-way, as on a full disk, leave the files as they were.
+void TstPosixUninstall::failedWriteKeepsFiles()
+{
+    QTemporaryDir scratch;
+    qputenv("XDG_CONFIG_HOME", scratch.path().toUtf8());
+    const QByteArray config = "[Settings]\nAppName=App\nInstallType=Full\n[FullIcons]\n" + QByteArray(200, '1') + "=G;a\n";
+    const QByteArray values = "Path=/inst/App\nOther=" + QByteArray(200, 'x') + '\n';
+    const QString valuesFile = scratch.path() + u"/quorvane-registry/HKEY_CURRENT_USER/Software/Vendor/values"_qs;
+    Write(scratch.path() + u"/install.cfg"_qs, config);
+    Write(valuesFile, values);
+    TPosixPlatform p;
+
+    // Files may grow to 64 bytes only; a longer write fails with EFBIG.
+    rlimit limit = {};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &limit) == 0);
+    const rlimit small = {64, limit.rlim_max};
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+    const bool written = p.iniWrite(S(scratch.path()) + "/install.cfg", "Settings", "AppPath", "/inst/App");
+    const bool deleted = p.regDeleteValue(THive::CurrentUser, "Software\\Vendor", "Path");
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::signal(SIGXFSZ, oldHandler);
+
+    QVERIFY(!written);
+    QVERIFY(!deleted);
+    QCOMPARE(Read(scratch.path() + u"/install.cfg"_qs), config);
+    QCOMPARE(Read(valuesFile), values);
+    QCOMPARE(QDir(scratch.path()).entryList(QDir::Files), QStringList({u"install.cfg"_qs}));
+    QCOMPARE(QFileInfo(valuesFile).dir().entryList(QDir::Files), QStringList({u"values"_qs}));
 }
 
 void TstPosixUninstall::noConfiguration()

@@ -20,6 +20,8 @@ private slots:
     void readSectionValues_data();
     void readSectionValues();
     void writeRefused();
+    void writtenValueReadsBack_data();
+    void writtenValueReadsBack();
 };
 
 void TstUninstallConfig::extractField_data()
@@ -186,6 +188,47 @@ void TstUninstallConfig::writeRefused()
     }
     QCOMPARE(ini.ReadString("Settings", "AppPath", "def"), std::string("/old"));
     QCOMPARE(ini.ReadString("Settings", "Missing", "def"), std::string("def"));
+}
+
+void TstUninstallConfig::writtenValueReadsBack_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("refused");
+    QTest::addColumn<QByteArray>("line");   // the line written, when it matters
+
+    QTest::newRow("plain") << "/inst/App" << false << QByteArray("AppPath=/inst/App\n");
+    // Read without quotes, these would name another folder.
+    QTest::newRow("final blank") << "/inst/App " << false << QByteArray("AppPath=\"/inst/App \"\n");
+    QTest::newRow("leading blank") << " /inst/App" << false << QByteArray();
+    QTest::newRow("double quotes around") << "\"/inst/App\"" << false << QByteArray();
+    QTest::newRow("single quotes around") << "'App'" << false << QByteArray();
+    QTest::newRow("one quote kept as it is") << "/inst/'App" << false << QByteArray("AppPath=/inst/'App\n");
+    QTest::newRow("2047 characters") << QString(2047, u'a') << false << QByteArray();
+    // These cannot be read back at all.
+    QTest::newRow("line break") << "/inst/App\n[UnRegistry]" << true << QByteArray();
+    QTest::newRow("carriage return") << "/inst/A\rpp" << true << QByteArray();
+    QTest::newRow("2048 characters") << QString(2048, u'a') << true << QByteArray();
+}
+
+void TstUninstallConfig::writtenValueReadsBack()
+{
+    QFETCH(QString, value);
+    QFETCH(bool, refused);
+    QFETCH(QByteArray, line);
+
+    TScriptedPlatform p;
+    p.files["/inst/install.cfg"] = "[Settings]\nAppPath=/old\n";
+    TExInifile ini(p, "/inst/install.cfg");
+    std::string error;
+    try {
+        ini.WriteString("Settings", "AppPath", value.toStdString());
+    } catch (const std::runtime_error &e) {
+        error = e.what();
+    }
+    QCOMPARE(error, refused ? std::string("Unable to write to /inst/install.cfg") : std::string());
+    QCOMPARE(ini.ReadString("Settings", "AppPath", "def"), refused ? std::string("/old") : value.toStdString());
+    if (!line.isEmpty())
+        QCOMPARE(QByteArray::fromStdString(p.files.at("/inst/install.cfg")), "[Settings]\n" + line);
 }
 
 QTEST_APPLESS_MAIN(TstUninstallConfig)

@@ -79,6 +79,8 @@ class TstUninstallProcedure : public QObject
 private slots:
     void stageChoice_data();
     void stageChoice();
+    void ownFolderUnknown_data();
+    void ownFolderUnknown();
     void firstStage_data();
     void firstStage();
     void secondStage_data();
@@ -124,6 +126,27 @@ void TstUninstallProcedure::stageChoice()
         p.files["/tmp/" + name.toStdString()] = "";
     QCOMPARE(TUninstaller(p).Run(), 0);
     QCOMPARE(Log(p), Log(log));
+}
+
+void TstUninstallProcedure::ownFolderUnknown_data()
+{
+    QTest::addColumn<QString>("own");
+    QTest::newRow("no own path") << "";
+    QTest::newRow("own path without folder") << "uninstall.exe";
+}
+
+// Without its own folder the program would take the configuration files of
+// the current folder for its own.
+void TstUninstallProcedure::ownFolderUnknown()
+{
+    QFETCH(QString, own);
+    TScriptedPlatform p;
+    p.own = own.toStdString();
+    p.files["uninstall.cfg"] = "[Settings]\nAppName=App\nAppPath=/inst/App\n";
+    p.files["install.cfg"] = "[Settings]\nAppName=App\n";
+    p.files["/inst/App/app.exe"] = "x";
+    QCOMPARE(TUninstaller(p).Run(), 1);
+    QCOMPARE(Log(p), Log(Lines({"box Application Error: The program's own folder is unknown."})));
 }
 
 void TstUninstallProcedure::firstStage_data()
@@ -260,6 +283,23 @@ void TstUninstallProcedure::secondStage_data()
         << QByteArray("[Settings]\nAppName=App\n[Install]\nproggroup=/\n") << QList<bool>() << Finish;
     QTest::newRow("group name a Windows separator skipped")
         << QByteArray("[Settings]\nAppName=App\n[Install]\nproggroup=\\\n") << QList<bool>() << Finish;
+    // Windows drops the dots and blanks that end a name, so these name the
+    // programs folder itself.
+    QTest::newRow("group name of dots skipped")
+        << QByteArray("[Settings]\nAppName=App\n[Install]\nproggroup=...\n") << QList<bool>() << Finish;
+    QTest::newRow("group name of blanks and dots skipped")
+        << QByteArray("[Settings]\nAppName=App\n[Install]\nproggroup=\" . \"\n") << QList<bool>() << Finish;
+    QTest::newRow("group name with a part of dots skipped")
+        << QByteArray("[Settings]\nAppName=App\n[Install]\nproggroup=App Group\\...\n") << QList<bool>()
+        << Finish;
+    // An installation folder the first stage cannot have written: relative
+    // ones would be taken from the current folder, "." and ".." parts name
+    // another folder. Nothing is asked and nothing deleted in it.
+    for (const char *appPath : {".", "inst/App", "/inst/App/..", "/inst/./App", "/inst/App/...", "/inst/App/ /"}) {
+        QTest::addRow("AppPath %s: nothing in it deleted", appPath)
+            << QByteArray(Config).replace("AppPath=/inst/App\n", "AppPath=\"" + QByteArray(appPath) + "\"\n")
+            << QList<bool>() << Registry + Finish;
+    }
 }
 
 void TstUninstallProcedure::secondStage()
@@ -290,6 +330,9 @@ void TstUninstallProcedure::programGroup_data()
     QTest::newRow("empty value, default folder") << "" << "/apps" << Lines({"shellDelete /apps/App Group"});
     QTest::newRow("no value, no default folder") << QString() << "" << QStringList();
     QTest::newRow("empty value, no default folder") << "" << "" << QStringList();
+    // Relative to whatever the current folder is.
+    QTest::newRow("relative value") << "menu" << "/apps" << QStringList();
+    QTest::newRow("value of one dot") << "." << "/apps" << QStringList();
 }
 
 void TstUninstallProcedure::programGroup()

@@ -94,8 +94,13 @@ bool TPosixPlatform::messageBox(const std::string &text, const std::string &capt
 
 void TPosixPlatform::shellDelete(const std::string &path)
 {
+    // A final "/" would lead through a link to what it names; without it the
+    // link itself goes.
+    std::string target = path;
+    while (target.size() > 1 && target.back() == '/')
+        target.pop_back();
     std::error_code ec;
-    fs::remove_all(path, ec);
+    fs::remove_all(target, ec);
 }
 
 bool TPosixPlatform::isProtectedFolder(const std::string &path)
@@ -224,7 +229,7 @@ bool TPosixPlatform::iniWrite(const std::string &file, const std::string &sectio
         std::error_code ec;
         TProfileText ini(fs::exists(file, ec) ? ReadWholeFile(file) : std::string());
         ini.write(section, key, value);
-        WriteWholeFile(file, ini.text());
+        ReplaceWholeFile(file, ini.text());
         return true;
     } catch (const std::exception &) {
         return false;

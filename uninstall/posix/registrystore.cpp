@@ -144,7 +144,7 @@ bool TRegistryStore::deleteValue(THive hive, const std::string &key, const std::
         std::string text;
         for (const std::string &l : values.lines)
             text += l + '\n';
-        WriteWholeFile((*folder / ValuesFile).string(), text);
+        ReplaceWholeFile((*folder / ValuesFile).string(), text);
         return true;
     }, false);
 }
@@ -157,8 +157,11 @@ std::vector<std::string> TRegistryStore::subKeys(THive hive, const std::string &
         if (!folder)
             return names;
         for (const fs::directory_entry &entry : fs::directory_iterator(*folder)) {
-            if (IsKeyFolder(entry))
-                names.push_back(entry.path().filename().string());
+            // A key name never holds a backslash: a folder named so would stand for
+            // this key itself or another one.
+            std::string name = entry.path().filename().string();
+            if (IsKeyFolder(entry) && name.find('\\') == std::string::npos)
+                names.push_back(std::move(name));
         }
         std::sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) {
             return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) < 0;

@@ -13,7 +13,8 @@
 // name=value lines in the file "values" in the key's folder. Names match
 // without regard to case; folders whose names differ in case only are taken
 // as one key. A key name "." or "..", or one holding "/", names no
-// key, so no key path leads out of the store.
+// key, so no key path leads out of the store; a folder whose name holds a
+// backslash is no key.
 // True when two names are the same apart from letter case, as the store and
 // the file names of Windows compare them.
 bool SameName(const std::string &a, const std::string &b);

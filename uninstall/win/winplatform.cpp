@@ -6,6 +6,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -20,14 +21,22 @@ bool SamePath(const std::string &a, const std::string &b)
     return lstrcmpiA(a.c_str(), b.c_str()) == 0;
 }
 
-// The absolute form of path with "." and ".." resolved and no final
-// separator (unless it is a drive's root); empty when that cannot be had.
+// The absolute form of path with "." and ".." resolved, in long names where
+// it exists (a short name is another spelling of the same folder), and no
+// final separator (unless it is a drive's root); empty when that cannot be
+// had.
 std::string FullPath(const std::string &path)
 {
     char buffer[MAX_PATH * 4];
-    const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+    DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
     if (n == 0 || n >= sizeof buffer)
         return {};
+    char longBuffer[MAX_PATH * 4];
+    const DWORD longN = GetLongPathNameA(buffer, longBuffer, sizeof longBuffer);
+    if (longN > 0 && longN < sizeof longBuffer) {
+        std::copy(longBuffer, longBuffer + longN, buffer);
+        n = longN;
+    }
     std::string full(buffer, n);
     while (full.size() > 3 && (full.back() == '\\' || full.back() == '/'))
         full.pop_back();

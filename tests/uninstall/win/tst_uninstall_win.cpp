@@ -91,6 +91,11 @@ std::string PendingRenames()
     return data;
 }
 
+bool SamePath(const std::string &a, const std::string &b)
+{
+    return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
 bool Contains(const std::string &text, const std::string &part)
 {
     return text.find(part) != std::string::npos;
@@ -188,6 +193,21 @@ void Files()
     CHECK(Exists(temp + "qstest-canary.txt"));
     fs::remove(temp + "qstest-canary.txt");
 
+    // A protected folder named by its short (8.3) name is still protected.
+    const std::string longTemp = dir + "A long temporary folder\\";
+    WriteText(longTemp + "canary.txt", "x");
+    char oldTmp[MAX_PATH] = {};
+    const DWORD hadTmp = GetEnvironmentVariableA("TMP", oldTmp, sizeof oldTmp);
+    SetEnvironmentVariableA("TMP", longTemp.c_str());
+    CHECK_EQ(p.tempFolder(), longTemp);
+    const std::string shortTemp = u.GetShortName(longTemp);
+    CHECK(!shortTemp.empty() && shortTemp != longTemp);
+    CHECK(p.isProtectedFolder(shortTemp));
+    CHECK(p.isProtectedFolder(u.GetShortName(dir)));
+    u.DeleteFolder(shortTemp);
+    SetEnvironmentVariableA("TMP", hadTmp ? oldTmp : nullptr);
+    CHECK(Exists(longTemp + "canary.txt"));
+
     WriteText(dir + "new.txt", "new");
     WriteText(dir + "old.txt", "old");
     CHECK(p.copyFile(dir + "new.txt", dir + "old.txt"));
@@ -228,6 +248,11 @@ void Files()
     CHECK(!temp.empty() && temp.back() == '\\' && fs::is_directory(temp));
     CHECK_EQ(u.GetPlatformId(), 2);
 
+    // The running program's own path, and its folder with the separator.
+    const std::string own = p.ownPath();
+    CHECK(own.size() > 22 && SamePath(own.substr(own.size() - 22), "\\tst_uninstall_win.exe"));
+    CHECK_EQ(u.AppDir(), own.substr(0, own.size() - 21));
+
     CHECK(p.createProcess("cmd.exe /c exit 0"));
     CHECK(!p.createProcess(dir + "missing.exe"));
 }
@@ -259,6 +284,13 @@ void Ini()
     CHECK_EQ(copy.ReadString("Settings", "AppPath", ""), "C:\\Program Files\\App");
     CHECK_EQ(copy.ReadString("UnRegistry", "RootKey", ""), "HKEY_CURRENT_USER");
     CHECK_EQ(copy.ReadString("Settings", "AppName", ""), "Quoted App");
+
+    // Values with blanks or quotes at their ends read back as written.
+    for (const std::string &value : {std::string("C:\\App "), std::string(" C:\\App"), std::string("\"C:\\App\""),
+                                     std::string("'App'")}) {
+        ini.WriteString("Settings", "AppPath", value);
+        CHECK_EQ(ini.ReadString("Settings", "AppPath", ""), value);
+    }
 
     TExInifile nowhere(p, dir + "missing\\install.cfg");
     std::string error;
@@ -333,6 +365,39 @@ void SecondStage()
         fs::remove_all(programs + "\\" + name + " Other");
     }
     TUninstaller(real).DeleteKeyTree(THive::CurrentUser, "Software\\QsTestVendor");
+
+    // Group names that Windows shortens to the programs folder itself: the
+    // other groups in it stay.
+    WriteText(programs + "\\Qs Canary\\Canary.lnk", "x");
+    for (const std::string group : {"...", "\". .\"", "Qs Canary\\.."}) {
+        WriteText(dir + "Temp\\uninstall.exe", "x");
+        WriteText(dir + "Temp\\uninstall.cfg", "[Settings]\r\nAppName=Dots\r\n[Install]\r\nproggroup=" + group + "\r\n");
+        TAnsweredPlatform p;
+        p.own = dir + "Temp\\uninstall.exe";
+        CHECK_EQ(TUninstaller(p).Run(), 0);
+        CHECK_EQ(p.boxes, std::vector<std::string>({"Finished: Dots has been Uninstalled."}));
+        if (!Exists(programs + "\\Qs Canary\\Canary.lnk"))
+            check::Fail(__FILE__, __LINE__, "programs folder deleted for the group " + group);
+        WriteText(programs + "\\Qs Canary\\Canary.lnk", "x");
+    }
+    fs::remove_all(programs + "\\Qs Canary");
+
+    // An installation folder with a part of dots names another folder: no
+    // question, and nothing deleted in or around it.
+    for (const std::string &appPath : {dir + "Program Files\\Qs Kept\\..", dir + "Program Files\\Qs Kept\\..."}) {
+        WriteText(dir + "Program Files\\Qs Kept\\kept.txt", "x");
+        WriteText(dir + "Temp\\uninstall.exe", "x");
+        WriteText(dir + "Temp\\uninstall.cfg", "[Settings]\r\nAppName=Up\r\nAppPath=" + appPath
+                                                 + "\r\n[Install]\r\nproggroup=\r\n[Icons]\r\n1=G;Qs Kept\\kept.txt\r\n"
+                                                   "2=G;kept.txt\r\n");
+        TAnsweredPlatform p;
+        p.own = dir + "Temp\\uninstall.exe";
+        p.answers = {true};
+        CHECK_EQ(TUninstaller(p).Run(), 0);
+        CHECK_EQ(p.boxes, std::vector<std::string>({"Finished: Up has been Uninstalled."}));
+        if (!Exists(dir + "Program Files\\Qs Kept\\kept.txt"))
+            check::Fail(__FILE__, __LINE__, "deleted with AppPath " + appPath);
+    }
 }
 
 } // namespace
