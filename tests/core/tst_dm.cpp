@@ -77,6 +77,7 @@ private slots:
     void oldLayoutUpgradedOnce();
     void damagedHeaderRepaired_data();
     void damagedHeaderRepaired();
+    void damagedPageLosesOnlyItsRows_data();
     void damagedPageLosesOnlyItsRows();
     void unrepairableFileShownOnceAndKept();
     void fixUpsClearOnlyMakerAccounts();
@@ -306,8 +307,18 @@ void TstDM::damagedHeaderRepaired()
     QCOMPARE(sqlValue(file, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
 }
 
+void TstDM::damagedPageLosesOnlyItsRows_data()
+{
+    // Which leaf page of the table, in key order, is overwritten.
+    QTest::addColumn<QString>("leaf");
+    QTest::newRow("first") << "first";
+    QTest::newRow("middle") << "middle";
+    QTest::newRow("last") << "last";
+}
+
 void TstDM::damagedPageLosesOnlyItsRows()
 {
+    QFETCH(QString, leaf);
     TDataFixture f;
     const QString file = f.dir.file(QStringLiteral("Programs.DAT"));
     const int total = 40;
@@ -320,20 +331,30 @@ void TstDM::damagedPageLosesOnlyItsRows()
         }
     }
     const int pageSize = sqlValue(file, QStringLiteral("PRAGMA page_size")).toInt();
+    // Leaves by their place in the tree, which is rowid order.
     const QStringList leaves = sqlColumn(
         file, QStringLiteral("SELECT pageno || ' ' || ncell FROM dbstat WHERE name = 'Programs' AND pagetype = 'leaf' "
-                             "ORDER BY pageno"));
+                             "ORDER BY path"));
     QVERIFY(leaves.size() > 4);
-    const QStringList victim = leaves[leaves.size() / 2].split(u' ');
+    const qsizetype at = leaf == QLatin1String("first") ? 0 : leaf == QLatin1String("last") ? leaves.size() - 1
+                                                                                            : leaves.size() / 2;
+    const QStringList victim = leaves[at].split(u' ');
     overwrite(file, (victim[0].toLongLong() - 1) * pageSize, QByteArray(pageSize, char(0xA5)));
 
     TDM1 dm;
     QCOMPARE(f.dialogs.texts(), QStringList());
     QStringList names;
     dm.LoadPrograms(names);
-    QCOMPARE(names.size(), total - victim[1].toInt());
-    QCOMPARE(names.first(), QStringLiteral("Program 00"));
-    QCOMPARE(names.last(), QStringLiteral("Program 39"));
+    // Rows went in in name order, so the leaves hold them in that order.
+    qsizetype before = 0;
+    for (qsizetype i = 0; i < at; ++i)
+        before += leaves[i].split(u' ')[1].toInt();
+    QStringList expected;
+    for (int i = 0; i < total; ++i) {
+        if (i < before || i >= before + victim[1].toInt())
+            expected << QStringLiteral("Program %1").arg(i, 2, 10, QLatin1Char('0'));
+    }
+    QCOMPARE(names, expected);
     for (const QString &name : names) {
         dm.LoadProgram(name);
         const int i = name.mid(8).toInt();
