@@ -171,7 +171,10 @@ void readRows(TSqlDatabase &db, const QString &sql, int columns, QList<QVariantL
         scan.bind(1, from);
         try {
             while (scan.step()) {
-                last = scan.integer(0);
+                // A damaged page can hold rowids lower than those before it;
+                // the reading goes on after the highest one, so it never
+                // comes back to the same place.
+                last = any ? std::max(last, scan.integer(0)) : scan.integer(0);
                 any = true;
                 QVariantList row;
                 for (int c = 1; c <= columns; ++c)
@@ -187,7 +190,7 @@ void readRows(TSqlDatabase &db, const QString &sql, int columns, QList<QVariantL
         // Distances are unsigned, since the first range starts at the lowest
         // rowid there is and the rows usually lie far above it; the last
         // probe is the highest rowid, so no part of the range goes unprobed.
-        qint64 bad = any ? last : from;
+        qint64 bad = any ? std::max(last, from) : from;
         const auto ahead = [](qint64 at, quint64 distance) { return qint64(quint64(at) + distance); };
         qint64 good = 0;
         for (quint64 step = 1;;) {
@@ -215,6 +218,11 @@ TRecovered recover(const QString &path, const TTableDef &table)
 {
     TRecovered r;
     TSqlDatabase db(path, TSqlDatabase::Mode::ReadOnly);
+    // Otherwise the engine refuses a file that is shorter than its header
+    // says (a copy or write that broke off) or whose schema names a page
+    // past its end, though the pages that are there can still be read.
+    // Nothing is written: the connection is read-only.
+    db.exec(QStringLiteral("PRAGMA writable_schema = ON"));
     if (!tableExists(db, QStringLiteral("main"), table.name))
         return r;
     TSqlStatement info(db, QStringLiteral("PRAGMA main.table_info(%1)").arg(sqlName(table.name)));

@@ -309,16 +309,23 @@ void TstDM::damagedHeaderRepaired()
 
 void TstDM::damagedPageLosesOnlyItsRows_data()
 {
-    // Which leaf page of the table, in key order, is overwritten.
+    // Which leaf page of the table, in key order, is damaged, and how: filled
+    // with garbage, zeroed after its header, or the file cut off a few bytes
+    // into it (losing it and every page after it).
     QTest::addColumn<QString>("leaf");
-    QTest::newRow("first") << "first";
-    QTest::newRow("middle") << "middle";
-    QTest::newRow("last") << "last";
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("first") << "first" << "garbage";
+    QTest::newRow("middle") << "middle" << "garbage";
+    QTest::newRow("last") << "last" << "garbage";
+    QTest::newRow("middle zeroed after its header") << "middle" << "zeroed";
+    QTest::newRow("file cut at the middle leaf") << "middle" << "cut";
 }
 
 void TstDM::damagedPageLosesOnlyItsRows()
 {
     QFETCH(QString, leaf);
+    QFETCH(QString, damage);
+    const bool cut = damage == QLatin1String("cut");
     TDataFixture f;
     const QString file = f.dir.file(QStringLiteral("Programs.DAT"));
     const int total = 40;
@@ -338,22 +345,32 @@ void TstDM::damagedPageLosesOnlyItsRows()
     QVERIFY(leaves.size() > 4);
     const qsizetype at = leaf == QLatin1String("first") ? 0 : leaf == QLatin1String("last") ? leaves.size() - 1
                                                                                             : leaves.size() / 2;
-    const QStringList victim = leaves[at].split(u' ');
-    overwrite(file, (victim[0].toLongLong() - 1) * pageSize, QByteArray(pageSize, char(0xA5)));
+    const qint64 victim = leaves[at].split(u' ')[0].toLongLong();
+    const qint64 start = (victim - 1) * pageSize;
+    if (cut)
+        QVERIFY(QFile::resize(file, start + 16));
+    else if (damage == QLatin1String("zeroed"))
+        overwrite(file, start + 16, QByteArray(pageSize - 16, '\0'));
+    else
+        overwrite(file, start, QByteArray(pageSize, char(0xA5)));
 
     TDM1 dm;
     QCOMPARE(f.dialogs.texts(), QStringList());
     QStringList names;
     dm.LoadPrograms(names);
     // Rows went in in name order, so the leaves hold them in that order.
-    qsizetype before = 0;
-    for (qsizetype i = 0; i < at; ++i)
-        before += leaves[i].split(u' ')[1].toInt();
     QStringList expected;
-    for (int i = 0; i < total; ++i) {
-        if (i < before || i >= before + victim[1].toInt())
-            expected << QStringLiteral("Program %1").arg(i, 2, 10, QLatin1Char('0'));
+    int row = 0;
+    for (const QString &l : leaves) {
+        const qint64 page = l.split(u' ')[0].toLongLong();
+        const bool lost = cut ? page >= victim : page == victim;
+        for (int n = l.split(u' ')[1].toInt(); n > 0; --n, ++row) {
+            if (!lost)
+                expected << QStringLiteral("Program %1").arg(row, 2, 10, QLatin1Char('0'));
+        }
     }
+    QCOMPARE(row, total);
+    QVERIFY(expected.size() < total);
     QCOMPARE(names, expected);
     for (const QString &name : names) {
         dm.LoadProgram(name);
