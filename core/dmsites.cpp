@@ -71,7 +71,11 @@ void TDM1::loadSiteNames()
     if (m_siteNames.isEmpty()) {
         m_currentSite = -1;
     } else {
-        const auto at = std::lower_bound(m_siteNames.cbegin(), m_siteNames.cend(), current);
+        // The engine orders names by their UTF-8 bytes (code points), which
+        // differs from QString's order of UTF-16 units beyond U+FFFF.
+        const QByteArray key = current.toUtf8();
+        const auto at = std::lower_bound(m_siteNames.cbegin(), m_siteNames.cend(), key,
+                                         [](const QString &name, const QByteArray &k) { return name.toUtf8() < k; });
         m_currentSite = int(std::min<qsizetype>(at - m_siteNames.cbegin(), m_siteNames.size() - 1));
     }
     emit sitesChanged();

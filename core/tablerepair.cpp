@@ -171,7 +171,10 @@ void readRows(TSqlDatabase &db, const QString &sql, int columns, QList<QVariantL
         scan.bind(1, from);
         try {
             while (scan.step()) {
-                last = scan.integer(0);
+                // A damaged page can hold rowids lower than those before it;
+                // the reading goes on after the highest one, so it never
+                // comes back to the same place.
+                last = any ? std::max(last, scan.integer(0)) : scan.integer(0);
                 any = true;
                 QVariantList row;
                 for (int c = 1; c <= columns; ++c)
@@ -184,21 +187,27 @@ void readRows(TSqlDatabase &db, const QString &sql, int columns, QList<QVariantL
                 throw;
         }
         // Unreadable from just after `bad` on: find the next reachable rowid.
-        qint64 bad = any ? last : from;
+        // Distances are unsigned, since the first range starts at the lowest
+        // rowid there is and the rows usually lie far above it; the last
+        // probe is the highest rowid, so no part of the range goes unprobed.
+        qint64 bad = any ? std::max(last, from) : from;
+        const auto ahead = [](qint64 at, quint64 distance) { return qint64(quint64(at) + distance); };
         qint64 good = 0;
-        for (qint64 step = 1;; step *= 2) {
-            if (bad > Max - step)
+        for (quint64 step = 1;;) {
+            const quint64 room = quint64(Max) - quint64(bad);
+            if (room == 0)
                 return;
-            if (reachable(bad + step)) {
-                good = bad + step;
-                bad += step / 2;
+            const qint64 probe = ahead(bad, std::min(step, room));
+            if (reachable(probe)) {
+                good = probe;
                 break;
             }
-            if (step > Max / 2)
-                return;
+            bad = probe;
+            if (step <= std::numeric_limits<quint64>::max() / 2)
+                step *= 2;
         }
-        while (good - bad > 1) {
-            const qint64 mid = bad + (good - bad) / 2;
+        while (quint64(good) - quint64(bad) > 1) {
+            const qint64 mid = ahead(bad, (quint64(good) - quint64(bad)) / 2);
             (reachable(mid) ? good : bad) = mid;
         }
         from = good;
@@ -209,6 +218,11 @@ TRecovered recover(const QString &path, const TTableDef &table)
 {
     TRecovered r;
     TSqlDatabase db(path, TSqlDatabase::Mode::ReadOnly);
+    // Otherwise the engine refuses a file that is shorter than its header
+    // says (a copy or write that broke off) or whose schema names a page
+    // past its end, though the pages that are there can still be read.
+    // Nothing is written: the connection is read-only.
+    db.exec(QStringLiteral("PRAGMA writable_schema = ON"));
     if (!tableExists(db, QStringLiteral("main"), table.name))
         return r;
     TSqlStatement info(db, QStringLiteral("PRAGMA main.table_info(%1)").arg(sqlName(table.name)));

@@ -77,6 +77,7 @@ private slots:
     void oldLayoutUpgradedOnce();
     void damagedHeaderRepaired_data();
     void damagedHeaderRepaired();
+    void damagedPageLosesOnlyItsRows_data();
     void damagedPageLosesOnlyItsRows();
     void unrepairableFileShownOnceAndKept();
     void fixUpsClearOnlyMakerAccounts();
@@ -306,8 +307,25 @@ void TstDM::damagedHeaderRepaired()
     QCOMPARE(sqlValue(file, QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
 }
 
+void TstDM::damagedPageLosesOnlyItsRows_data()
+{
+    // Which leaf page of the table, in key order, is damaged, and how: filled
+    // with garbage, zeroed after its header, or the file cut off a few bytes
+    // into it (losing it and every page after it).
+    QTest::addColumn<QString>("leaf");
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("first") << "first" << "garbage";
+    QTest::newRow("middle") << "middle" << "garbage";
+    QTest::newRow("last") << "last" << "garbage";
+    QTest::newRow("middle zeroed after its header") << "middle" << "zeroed";
+    QTest::newRow("file cut at the middle leaf") << "middle" << "cut";
+}
+
 void TstDM::damagedPageLosesOnlyItsRows()
 {
+    QFETCH(QString, leaf);
+    QFETCH(QString, damage);
+    const bool cut = damage == QLatin1String("cut");
     TDataFixture f;
     const QString file = f.dir.file(QStringLiteral("Programs.DAT"));
     const int total = 40;
@@ -320,20 +338,40 @@ void TstDM::damagedPageLosesOnlyItsRows()
         }
     }
     const int pageSize = sqlValue(file, QStringLiteral("PRAGMA page_size")).toInt();
+    // Leaves by their place in the tree, which is rowid order.
     const QStringList leaves = sqlColumn(
         file, QStringLiteral("SELECT pageno || ' ' || ncell FROM dbstat WHERE name = 'Programs' AND pagetype = 'leaf' "
-                             "ORDER BY pageno"));
+                             "ORDER BY path"));
     QVERIFY(leaves.size() > 4);
-    const QStringList victim = leaves[leaves.size() / 2].split(u' ');
-    overwrite(file, (victim[0].toLongLong() - 1) * pageSize, QByteArray(pageSize, char(0xA5)));
+    const qsizetype at = leaf == QLatin1String("first") ? 0 : leaf == QLatin1String("last") ? leaves.size() - 1
+                                                                                            : leaves.size() / 2;
+    const qint64 victim = leaves[at].split(u' ')[0].toLongLong();
+    const qint64 start = (victim - 1) * pageSize;
+    if (cut)
+        QVERIFY(QFile::resize(file, start + 16));
+    else if (damage == QLatin1String("zeroed"))
+        overwrite(file, start + 16, QByteArray(pageSize - 16, '\0'));
+    else
+        overwrite(file, start, QByteArray(pageSize, char(0xA5)));
 
     TDM1 dm;
     QCOMPARE(f.dialogs.texts(), QStringList());
     QStringList names;
     dm.LoadPrograms(names);
-    QCOMPARE(names.size(), total - victim[1].toInt());
-    QCOMPARE(names.first(), QStringLiteral("Program 00"));
-    QCOMPARE(names.last(), QStringLiteral("Program 39"));
+    // Rows went in in name order, so the leaves hold them in that order.
+    QStringList expected;
+    int row = 0;
+    for (const QString &l : leaves) {
+        const qint64 page = l.split(u' ')[0].toLongLong();
+        const bool lost = cut ? page >= victim : page == victim;
+        for (int n = l.split(u' ')[1].toInt(); n > 0; --n, ++row) {
+            if (!lost)
+                expected << QStringLiteral("Program %1").arg(row, 2, 10, QLatin1Char('0'));
+        }
+    }
+    QCOMPARE(row, total);
+    QVERIFY(expected.size() < total);
+    QCOMPARE(names, expected);
     for (const QString &name : names) {
         dm.LoadProgram(name);
         const int i = name.mid(8).toInt();

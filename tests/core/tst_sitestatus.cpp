@@ -1,6 +1,7 @@
 #include "datafixture.h"
 #include "dm.h"
 #include "errors.h"
+#include "sqlite.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -38,6 +39,8 @@ class TstSiteStatus : public QObject
 
 private slots:
     void liveSitesInKeyOrder();
+    void currentSiteKeptOnRefresh_data();
+    void currentSiteKeptOnRefresh();
     void navLinkFallBacks_data();
     void navLinkFallBacks();
     void statusRowCreatedOnceAndWrittenOnSiteChange();
@@ -56,6 +59,56 @@ void TstSiteStatus::liveSitesInKeyOrder()
     QCOMPARE(dm.Site(2).SiteName, QStringLiteral("Zeta"));
     QVERIFY_THROWS_EXCEPTION(EListError, dm.Site(3));
     QVERIFY_THROWS_EXCEPTION(EListError, dm.SetCurrentSite(3));
+}
+
+void TstSiteStatus::currentSiteKeptOnRefresh_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QString>("current");
+    QTest::addColumn<QString>("dies"); // a site marked dead before the refresh
+    QTest::addColumn<QString>("expected");
+    const QStringList plain{u"A"_qs, u"B"_qs, u"C"_qs};
+    QTest::newRow("stays") << plain << "B" << "" << "B";
+    QTest::newRow("gone: the next one") << plain << "B" << "B" << "C";
+    QTest::newRow("gone, last: the one before") << plain << "C" << "C" << "B";
+    // The table orders names by code point; U+1F600 comes after U+FFFD there,
+    // though its first UTF-16 unit is below U+FFFD.
+    const QStringList wide{u"A"_qs, QString(QChar(0xFFFD)), QString::fromUcs4(U"\U0001F600")};
+    QTest::newRow("beyond U+FFFF stays") << wide << wide[2] << "" << wide[2];
+    QTest::newRow("U+FFFD stays") << wide << wide[1] << "" << wide[1];
+    QTest::newRow("U+FFFD gone") << wide << wide[1] << wide[1] << wide[2];
+}
+
+void TstSiteStatus::currentSiteKeptOnRefresh()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QString, current);
+    QFETCH(QString, dies);
+    QFETCH(QString, expected);
+    TDataFixture f;
+    {
+        TDM1 dm;
+    }
+    const QString sites = f.dir.file(QStringLiteral("Sites.DAT"));
+    {
+        TSqlDatabase db(sites);
+        TSqlStatement insert(db, QStringLiteral("INSERT INTO Sites (SiteName, Dead) VALUES (?1, 0)"));
+        for (const QString &name : names) {
+            insert.reset();
+            insert.bind(1, name).run();
+        }
+    }
+    TDM1 dm;
+    QCOMPARE(dm.SiteNames(), names);
+    dm.SetCurrentSite(int(names.indexOf(current)));
+    if (!dies.isEmpty()) {
+        TSqlDatabase db(sites);
+        TSqlStatement kill(db, QStringLiteral("UPDATE Sites SET Dead = 1 WHERE SiteName = ?1"));
+        kill.bind(1, dies).run();
+    }
+    dm.RefreshData();
+    QVERIFY(dm.CurrentSite() >= 0);
+    QCOMPARE(dm.SiteNames().at(dm.CurrentSite()), expected);
 }
 
 void TstSiteStatus::navLinkFallBacks_data()
