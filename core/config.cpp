@@ -71,6 +71,16 @@ QString key(const char16_t *k)
     return QString::fromUtf16(k);
 }
 
+// The settings file; a file that exists but cannot be read is an error.
+TIniFile readSettings()
+{
+    TIniFile ini(settingsPath());
+    if (!ini.readError().isEmpty())
+        throw EFileError(QStringLiteral("Cannot read the settings file \"%1\": %2")
+                             .arg(ini.fileName(), ini.readError()));
+    return ini;
+}
+
 QDate readDate(const TIniFile &ini, const QString &k)
 {
     const QDate d = parseShortDate(ini.readString(kProgram, k, QString()));
@@ -81,10 +91,7 @@ QDate readDate(const TIniFile &ini, const QString &k)
 
 void TConfig::Load()
 {
-    const TIniFile ini(settingsPath());
-    if (!ini.readError().isEmpty())
-        throw EFileError(QStringLiteral("Cannot read the settings file \"%1\": %2")
-                             .arg(ini.fileName(), ini.readError()));
+    const TIniFile ini = readSettings();
 
     LastPADPath = ini.readString(kConfig, QStringLiteral("LastPADPath"), AppDir());
     LastArcPath = ini.readString(kConfig, QStringLiteral("LastArcPath"), AppDir());
@@ -119,7 +126,9 @@ void TConfig::Load()
 
 void TConfig::Save()
 {
-    TIniFile ini(settingsPath());
+    // Writing over a file that could not be read would drop every key of it
+    // that we do not know.
+    TIniFile ini = readSettings();
     ini.writeString(kConfig, QStringLiteral("LastPADPath"), LastPADPath);
     ini.writeString(kConfig, QStringLiteral("LastArcPath"), LastArcPath);
     ini.writeString(kConfig, QStringLiteral("Language"), Language);

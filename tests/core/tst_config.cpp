@@ -4,6 +4,7 @@
 #include "scratchdir.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QTest>
 
@@ -166,6 +167,8 @@ void TstConfig::unreadableFileThrows()
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("kelsprint.ini")));
     TConfig c;
     QVERIFY_THROWS_EXCEPTION(std::exception, c.Load());
+    QVERIFY_THROWS_EXCEPTION(std::exception, c.Save());
+    QVERIFY(QFileInfo(dir.file(QStringLiteral("kelsprint.ini"))).isDir());
 }
 
 QTEST_APPLESS_MAIN(TstConfig)
