@@ -16,6 +16,7 @@
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -30,7 +31,7 @@ QString readPage(const QString &path)
     }
 }
 
-THelpIndex::Page readPageInfo(const QString &folder, const QString &file)
+THelpIndex::Page pageInfo(const QString &file, const QString &html)
 {
     static const QRegularExpression title(QStringLiteral("<title>(.*?)</title>"),
                                           QRegularExpression::CaseInsensitiveOption
@@ -38,7 +39,6 @@ THelpIndex::Page readPageInfo(const QString &folder, const QString &file)
     static const QRegularExpression keywords(
         QStringLiteral("<meta\\s+name=\"keywords\"\\s+content=\"([^\"]*)\""),
         QRegularExpression::CaseInsensitiveOption);
-    const QString html = readPage(QDir(folder).filePath(file));
     THelpIndex::Page page{file, title.match(html).captured(1).trimmed(), {}};
     for (const QString &k : keywords.match(html).captured(1).split(u';', Qt::SkipEmptyParts))
         page.keywords << k.trimmed();
@@ -54,15 +54,15 @@ THelpIndex::THelpIndex(const QString &folder)
 {
     static const QRegularExpression link(QStringLiteral("href=\"([^\"#:]+\\.html)\""),
                                          QRegularExpression::CaseInsensitiveOption);
-    m_pages << readPageInfo(folder, kIndexPage);
-    const QString index = readPage(QDir(folder).filePath(kIndexPage));
+    const QDir dir(folder);
+    const QString index = readPage(dir.filePath(kIndexPage));
+    m_pages << pageInfo(kIndexPage, index);
     for (auto it = link.globalMatch(index); it.hasNext();) {
         const QString file = it.next().captured(1);
-        bool known = false;
-        for (const Page &p : m_pages)
-            known = known || p.file == file;
+        const bool known = std::any_of(m_pages.cbegin(), m_pages.cend(),
+                                       [&file](const Page &p) { return p.file == file; });
         if (!known)
-            m_pages << readPageInfo(folder, file);
+            m_pages << pageInfo(file, readPage(dir.filePath(file)));
     }
 }
 
